@@ -22,11 +22,22 @@ public:
     virtual HttpResult Get(const std::string& url) = 0;
 };
 
+// How long the libcurl client waits, in seconds: to connect, and for the
+// whole transfer including redirects.
+struct HttpTimeouts {
+    long ConnectSeconds = 30;
+    long TotalSeconds = 120;
+};
+
 // The libcurl client: http and https, at most 10 redirects followed,
 // 30 s to connect and 120 s for the whole transfer.
 std::unique_ptr<HttpClient> MakeCurlHttpClient();
+// The same client with other time-outs (tests use short ones).
+std::unique_ptr<HttpClient> MakeCurlHttpClient(HttpTimeouts timeouts);
 
-// The client the engine uses; the libcurl one unless replaced.
+// The client the engine uses; the libcurl one unless replaced. The reference
+// stays valid until the next SetHttpClient, so replace the client only while
+// no download is running.
 HttpClient& CurrentHttpClient();
 // Replaces the client in force; nullptr restores the libcurl one.
 void SetHttpClient(std::unique_ptr<HttpClient> client);

@@ -1,0 +1,147 @@
+#include "feed/FeedModel.h"
+
+#include <stdexcept>
+
+#include "feed/text/TextRoutines.h"
+
+namespace feed {
+namespace {
+
+std::function<void()>& Pump() {
+    static std::function<void()> pump;
+    return pump;
+}
+
+void AppendPair(std::string& out, const char* name, const std::string& value) {
+    if (!out.empty()) out += "  ";
+    out += name;
+    out += "=\"";
+    out += value;
+    out += '"';
+}
+
+}  // namespace
+
+const char* const kDayNames[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+
+void SetEventPump(std::function<void()> pump) {
+    Pump() = std::move(pump);
+}
+
+void PumpEvents() {
+    if (Pump()) Pump()();
+}
+
+uint8_t ImageFormatOf(const std::string& nameOrAddress) {
+    if (nameOrAddress.size() < 3) return kImageFormatOther;
+    const std::string_view last = std::string_view(nameOrAddress).substr(nameOrAddress.size() - 3);
+    if (SameText(last, "jpg")) return kImageFormatJpeg;
+    if (SameText(last, "png")) return kImageFormatPng;
+    return kImageFormatOther;
+}
+
+TFeedChannel::TFeedChannel() : Image(std::make_unique<TFeedImage>()) {}
+
+bool TFeedChannel::SkipHours(int hour) const {
+    if (hour < 0 || hour >= kHourCount) throw std::out_of_range("skip hour " + std::to_string(hour) + " out of range");
+    return skipHours_[static_cast<size_t>(hour)];
+}
+
+void TFeedChannel::SetSkipHours(int hour, bool skip) {
+    if (hour < 0 || hour >= kHourCount) throw std::out_of_range("skip hour " + std::to_string(hour) + " out of range");
+    skipHours_[static_cast<size_t>(hour)] = skip;
+}
+
+bool TFeedChannel::SkipDays(int day) const {
+    if (day < 0 || day >= kDayCount) throw std::out_of_range("skip day " + std::to_string(day) + " out of range");
+    return skipDays_[static_cast<size_t>(day)];
+}
+
+void TFeedChannel::SetSkipDays(int day, bool skip) {
+    if (day < 0 || day >= kDayCount) throw std::out_of_range("skip day " + std::to_string(day) + " out of range");
+    skipDays_[static_cast<size_t>(day)] = skip;
+}
+
+TFeed::TFeed()
+    : FeedInfo(std::make_unique<TFeedInfo>()),
+      XmlDoc(std::make_unique<TFeedXMLDoc>()),
+      Channel(std::make_unique<TFeedChannel>()) {}
+
+TFeed::~TFeed() {
+    Channel.reset();
+    XmlDoc.reset();
+    FeedInfo.reset();
+}
+
+void TFeed::Clear() {
+    Channel.reset();
+    XmlDoc.reset();
+    FeedInfo.reset();
+    Channel = std::make_unique<TFeedChannel>();
+    XmlDoc = std::make_unique<TFeedXMLDoc>();
+    FeedInfo = std::make_unique<TFeedInfo>();
+    Version = "2.0";
+    VersionName = "RSS2.0";
+}
+
+bool PermaLinkValue(const std::string& text) {
+    const std::string_view t = TrimControls(text);
+    return !(SameText(t, "false") || t == "0");
+}
+
+std::string CategorySummary(const std::string& category, const std::string& domain) {
+    if (domain.empty()) return category;
+    std::string pairs;
+    AppendPair(pairs, "domain", domain);
+    return category + "  " + pairs;
+}
+
+std::string CloudSummary(const TFeedChannel& c) {
+    if (c.CloudDomain.empty() && c.CloudPort.empty() && c.CloudPath.empty() && c.CloudRegisterProcedure.empty() &&
+        c.CloudProtocol.empty())
+        return {};
+    std::string out;
+    AppendPair(out, "domain", c.CloudDomain);
+    AppendPair(out, "port", c.CloudPort);
+    AppendPair(out, "path", c.CloudPath);
+    AppendPair(out, "registerProcedure", c.CloudRegisterProcedure);
+    AppendPair(out, "protocol", c.CloudProtocol);
+    return out;
+}
+
+std::string TextInputSummary(const TFeedChannel& c) {
+    if (c.TextInputTitle.empty() && c.TextInputDescription.empty() && c.TextInputName.empty() &&
+        c.TextInputLink.empty())
+        return {};
+    std::string out;
+    AppendPair(out, "title", c.TextInputTitle);
+    AppendPair(out, "description", c.TextInputDescription);
+    AppendPair(out, "name", c.TextInputName);
+    AppendPair(out, "link", c.TextInputLink);
+    return out;
+}
+
+std::string GuidSummary(const TFeedItem& item) {
+    if (item.Guid.empty()) return {};
+    std::string pairs;
+    AppendPair(pairs, "isPermaLink", PermaLinkValue(item.GuidIsPermaLink) ? "true" : "false");
+    return item.Guid + "  " + pairs;
+}
+
+std::string SourceSummary(const TFeedItem& item) {
+    if (item.SourceUrl.empty()) return item.Source;
+    std::string pairs;
+    AppendPair(pairs, "url", item.SourceUrl);
+    return item.Source + "  " + pairs;
+}
+
+std::string EnclosureSummary(const TFeedItem& item) {
+    if (item.EnclosureUrl.empty()) return {};
+    std::string out;
+    AppendPair(out, "url", item.EnclosureUrl);
+    AppendPair(out, "length", item.EnclosureLength);
+    AppendPair(out, "type", item.EnclosureType);
+    return out;
+}
+
+}  // namespace feed

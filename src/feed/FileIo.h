@@ -1,0 +1,18 @@
+#pragma once
+// Whole-file reading and writing.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace feed {
+
+// The bytes of a file, or nothing when it cannot be read.
+std::optional<std::string> ReadFileBytes(const std::string& path);
+
+// Writes the bytes to a temporary file beside the target and renames it over
+// the target, so the target is either the old file or the whole new one.
+// False on any failure, with the old file untouched.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+}  // namespace feed

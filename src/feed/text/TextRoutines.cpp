@@ -1,0 +1,219 @@
+#include "feed/text/TextRoutines.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "feed/text/Encoding.h"
+
+#ifndef QUORVANE_FILE_VERSION
+#define QUORVANE_FILE_VERSION "1.0.2.0"
+#endif
+
+namespace feed {
+namespace {
+
+char LowerChar(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
+void AppendRef(std::string& out, unsigned long value) {
+    out += "&#";
+    out += std::to_string(value);
+    out += ';';
+}
+
+// Characters that can take part in the spelling of a reference; a decoded
+// character of this set may form a new reference with its neighbours.
+bool CanFormReference(char32_t c) {
+    return c == '&' || c == '#' || c == ';' || (c < 128 && std::isxdigit(static_cast<int>(c))) || c == 'x' ||
+           c == 'X';
+}
+
+}  // namespace
+
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (LowerChar(a[i]) != LowerChar(b[i])) return false;
+    return true;
+}
+
+int IndexOfText(std::string_view text, const std::vector<std::string>& list) {
+    for (size_t i = 0; i < list.size(); ++i)
+        if (SameText(text, list[i])) return static_cast<int>(i);
+    return -1;
+}
+
+std::string EncodeNumericRefs(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 16);
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const auto b = static_cast<unsigned char>(text[pos]);
+        if (b < 0x80) {
+            if (b <= 9 || b == 11 || b == 12 || b == 127) AppendRef(out, b);
+            else out.push_back(static_cast<char>(b));
+            ++pos;
+            continue;
+        }
+        const char32_t cp = NextCodePoint(text, pos);
+        const int cp1252 = UnicodeToCp1252(cp);
+        AppendRef(out, cp1252 >= 0 ? static_cast<unsigned long>(cp1252) : static_cast<unsigned long>(cp));
+    }
+    return out;
+}
+
+NumericRef ReadNumericRef(std::string_view ref) {
+    // ref is "&#" digits ";"
+    const size_t length = ref.size();
+    const bool shortForm = length >= 5 && length <= 8;
+    std::string_view digits = ref.substr(2, length - 3);
+    bool hex = false;
+    if (!digits.empty() && (digits[0] == 'x' || digits[0] == 'X')) {
+        hex = true;
+        digits.remove_prefix(1);
+    }
+    unsigned long value = 0;
+    bool number = !digits.empty();
+    for (char c : digits) {
+        int d;
+        if (c >= '0' && c <= '9') d = c - '0';
+        else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        else {
+            number = false;
+            break;
+        }
+        value = value * (hex ? 16 : 10) + static_cast<unsigned long>(d);
+        if (value > 0x10FFFF) value = 0x110000;  // names no character; stop growing
+    }
+    if (!number) return {shortForm ? NumericRef::Error : NumericRef::Text, 0};
+    if (!shortForm && value <= 255) return {NumericRef::Text, 0};
+    if (value < 128) return {NumericRef::Char, static_cast<char32_t>(value)};
+    if (value < 160) {
+        const char32_t c = Cp1252ToUnicode(static_cast<unsigned char>(value));
+        if (c < 0xA0) return {NumericRef::Text, 0};  // unassigned in the code page
+        return {NumericRef::Char, c};
+    }
+    if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return {NumericRef::Text, 0};
+    return {NumericRef::Char, static_cast<char32_t>(value)};
+}
+
+std::string DecodeNumericRefsByPasses(std::string_view input) {
+    std::string text(input);
+    size_t amp = text.find("&#");
+    while (amp != std::string::npos) {
+        const size_t semi = text.find(';', amp + 2);
+        if (semi == std::string::npos) break;
+        const size_t distance = semi - amp;
+        if (distance >= 4) {
+            const std::string ref = text.substr(amp, distance + 1);
+            const NumericRef r = ReadNumericRef(ref);
+            if (r.What == NumericRef::Error) throw ConversionError("'" + ref + "' is not a valid character reference");
+            if (r.What == NumericRef::Char) {
+                std::string c;
+                AppendUtf8(c, r.Value);
+                std::string result;
+                size_t from = 0;
+                for (size_t at = 0; at + ref.size() <= text.size();) {
+                    if (text[at] == '&' && SameText(std::string_view(text).substr(at, ref.size()), ref)) {
+                        result.append(text, from, at - from);
+                        result += c;
+                        at += ref.size();
+                        from = at;
+                    } else {
+                        ++at;
+                    }
+                }
+                result.append(text, from, std::string::npos);
+                text.swap(result);
+            }
+        }
+        amp = text.find("&#", amp + 1);
+    }
+    return text;
+}
+
+std::string DecodeNumericRefs(std::string_view text) {
+    size_t amp = text.find("&#");
+    if (amp == std::string_view::npos) return std::string(text);
+    std::string out;
+    out.reserve(text.size());
+    size_t copied = 0;
+    size_t semi = 0;  // the first ';' after the last "&#" looked at, reused while it lies ahead
+    while (amp != std::string_view::npos) {
+        if (semi < amp + 2) {
+            semi = text.find(';', amp + 2);
+            if (semi == std::string_view::npos) break;
+        }
+        const size_t distance = semi - amp;
+        if (distance >= 4) {
+            const NumericRef r = ReadNumericRef(text.substr(amp, distance + 1));
+            // Errors, and characters that could spell a new reference, take the
+            // slow road so the outcome is exactly that of the replace passes.
+            if (r.What == NumericRef::Error || (r.What == NumericRef::Char && CanFormReference(r.Value)))
+                return DecodeNumericRefsByPasses(text);
+            if (r.What == NumericRef::Char) {
+                out.append(text, copied, amp - copied);
+                AppendUtf8(out, r.Value);
+                copied = semi + 1;
+                amp = text.find("&#", semi + 1);
+                continue;
+            }
+        }
+        amp = text.find("&#", amp + 1);
+    }
+    out.append(text, copied, std::string_view::npos);
+    return out;
+}
+
+std::string EscapeMarkup(std::string_view text) {
+    std::string expanded;
+    expanded.reserve(text.size() + 16);
+    for (char c : text) {
+        if (c == '<') expanded += "&lt;";
+        else if (c == '>') expanded += "&gt;";
+        else expanded.push_back(c);
+    }
+    std::string out;
+    out.reserve(expanded.size() + 16);
+    size_t pos = 0;
+    while (pos < expanded.size()) {
+        const char c = expanded[pos];
+        if (c == '&') {
+            // Look for ';' among the eight characters that start at the '&'.
+            bool entity = false;
+            size_t p = pos + 1;
+            for (int seen = 1; seen < 8 && p < expanded.size(); ++seen) {
+                if (expanded[p] == ';') {
+                    entity = true;
+                    break;
+                }
+                NextCodePoint(expanded, p);
+            }
+            out += entity ? "&" : "&amp;";
+        } else if (c == '\'') {
+            out += "&apos;";
+        } else {
+            out.push_back(c);
+        }
+        ++pos;
+    }
+    return out;
+}
+
+std::string_view TrimControls(std::string_view text) {
+    size_t b = 0;
+    size_t e = text.size();
+    while (b < e && static_cast<unsigned char>(text[b]) <= 32) ++b;
+    while (e > b && static_cast<unsigned char>(text[e - 1]) <= 32) --e;
+    return text.substr(b, e - b);
+}
+
+std::string FileVersionText(std::string_view name) {
+    if (name == "FileVersion" || name == "ProductVersion") return QUORVANE_FILE_VERSION;
+    if (name == "ProductName") return "Quorvane";
+    return {};
+}
+
+}  // namespace feed

@@ -1,0 +1,61 @@
+#pragma once
+// Text routines of the feed formats: the two layers of character escaping
+// used in feed files, the markup escaper of the tag repair and name lookup.
+// All texts are UTF-8.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace feed {
+
+// Raised by DecodeNumericRefs for a reference whose digits are not a number.
+class ConversionError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Index of the first entry equal to the text without regard to ASCII case, or -1.
+int IndexOfText(std::string_view text, const std::vector<std::string>& list);
+
+// True when both texts are equal without regard to ASCII case.
+bool SameText(std::string_view a, std::string_view b);
+
+// Characters 0..9, 11, 12 and from 127 up become "&#n;": n is the
+// Windows-1252 byte where the code page has the character, else its code
+// point. Line feed, carriage return and the other characters stay.
+std::string EncodeNumericRefs(std::string_view text);
+
+// Decodes "&#n;" and "&#xh;" references of five to eight characters, and longer
+// ones that name a character above 255. 128..159 are Windows-1252 bytes; a value
+// that names no character stays as text. Shorter references stay as text.
+// Throws ConversionError when a reference of five to eight characters has
+// digits that are not a number.
+std::string DecodeNumericRefs(std::string_view text);
+
+// The straightforward form of DecodeNumericRefs: one replace-all of the whole
+// text per reference. Same result; quadratic, used only for inputs whose decoded
+// characters can form new references.
+std::string DecodeNumericRefsByPasses(std::string_view text);
+
+// "<" to "&lt;", ">" to "&gt;", an "&" without a ";" in the eight characters
+// that start with it to "&amp;", "'" to "&apos;", in that order.
+std::string EscapeMarkup(std::string_view text);
+
+// The text without characters of code 32 and below at either end.
+std::string_view TrimControls(std::string_view text);
+
+// A string of the program's version information ("FileVersion",
+// "ProductVersion", "ProductName"), or an empty text for any other name.
+std::string FileVersionText(std::string_view name);
+
+// What a numeric reference "&#...;" stands for.
+struct NumericRef {
+    enum Kind { Char, Text, Error } What = Text;
+    char32_t Value = 0;
+};
+// Reads a whole reference text ("&#65;", "&#x41;") of `length` characters.
+NumericRef ReadNumericRef(std::string_view ref);
+
+}  // namespace feed

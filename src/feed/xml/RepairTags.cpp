@@ -1,0 +1,339 @@
+#include "feed/xml/RepairTags.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "feed/text/Dates.h"
+#include "feed/text/TextRoutines.h"
+
+namespace feed {
+namespace {
+
+// Kept tags carry these two bytes in place of their angle brackets until the
+// escaping is done; neither can occur in UTF-8 text.
+constexpr char kOpen = '\xFE';
+constexpr char kClose = '\xFF';
+
+bool IsBlankOrLineEnd(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+std::vector<RepairPass> MakePasses() {
+    static const char* const kGroup1Start[] = {
+        "?xml", "rss", "channel", "title", "link", "description", "language", "copyright", "managingEditor",
+        "webMaster", "pubDate", "lastBuildDate", "category", "generator", "docs", "cloud", "ttl", "rating",
+        "textInput", "skipHours", "hour", "skipDays", "day", "image", "url", "width", "height", "item", "author",
+        "comments", "enclosure", "guid", "source"};
+    static const char* const kGroup2[] = {"name",     "url",   "email",  "feed",    "contributor",
+                                          "tagline",  "id",    "info",   "modified", "entry",
+                                          "issued",   "created", "summary", "content"};
+    std::vector<RepairPass> passes;
+    for (const char* n : kGroup1Start) passes.push_back({false, n});
+    for (size_t i = 1; i < std::size(kGroup1Start); ++i) passes.push_back({true, kGroup1Start[i]});
+    for (const char* n : kGroup2) passes.push_back({false, n});
+    for (const char* n : kGroup2) passes.push_back({true, n});
+    passes.push_back({false, "rdf"});
+    passes.push_back({true, "rdf"});
+    return passes;
+}
+
+// Step one: blanks right after "<" and right before ">" of a tag go; a CDATA
+// section and angle brackets that close no tag are left as written.
+std::string DropTagBlanks(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    const size_t n = text.size();
+    while (i < n) {
+        const size_t lt = text.find('<', i);
+        if (lt == std::string_view::npos) {
+            out.append(text, i, std::string_view::npos);
+            break;
+        }
+        out.append(text, i, lt - i);
+        if (n - lt >= 9 && SameText(text.substr(lt, 9), "<![CDATA[")) {
+            const size_t end = text.find("]]>", lt + 9);
+            const size_t stop = end == std::string_view::npos ? n : end + 3;
+            out.append(text, lt, stop - lt);
+            i = stop;
+            continue;
+        }
+        const size_t j = text.find_first_of("<>", lt + 1);
+        if (j == std::string_view::npos || text[j] == '<') {
+            out.push_back('<');
+            i = lt + 1;
+            continue;
+        }
+        size_t b = lt + 1;
+        while (b < j && text[b] == ' ') ++b;
+        size_t e = j;
+        while (e > b && text[e - 1] == ' ') --e;
+        out.push_back('<');
+        out.append(text, b, e - b);
+        out.push_back('>');
+        i = j + 1;
+    }
+    return out;
+}
+
+// Lower-case key of a tag name, for the lookup of known names.
+struct NameTable {
+    struct Entry {
+        std::string Lower;
+        std::string Canonical;
+        std::vector<uint16_t> Passes;
+    };
+    std::vector<Entry> Start;
+    std::vector<Entry> End;
+
+    NameTable() {
+        const auto& passes = RepairPasses();
+        for (size_t i = 0; i < passes.size(); ++i) {
+            auto& list = passes[i].EndTag ? End : Start;
+            std::string lower = passes[i].Name;
+            for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            Entry* found = nullptr;
+            for (Entry& e : list)
+                if (e.Lower == lower) found = &e;
+            if (!found) {
+                list.push_back({lower, passes[i].Name, {}});
+                found = &list.back();
+            }
+            found->Passes.push_back(static_cast<uint16_t>(i));
+        }
+    }
+
+    const Entry* Find(const std::vector<Entry>& list, std::string_view token) const {
+        if (token.size() > 3 && (token[3] == ':') && SameText(token.substr(0, 3), "rdf")) token = token.substr(0, 3);
+        for (const Entry& e : list)
+            if (SameText(token, e.Lower)) return &e;
+        return nullptr;
+    }
+};
+
+const NameTable& Names() {
+    static const NameTable table;
+    return table;
+}
+
+struct Candidate {
+    uint32_t Bracket;   // index of its '<' among the brackets
+    uint32_t NamePos;   // where the name starts in the text
+    const NameTable::Entry* Name;
+    bool EndTag;
+};
+
+// Steps two to six: decides which brackets belong to kept tags, in the order
+// of the passes, and marks them in place.
+void MarkKnownTags(std::string& text) {
+    std::vector<uint32_t> brackets;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '<' || text[i] == '>') brackets.push_back(static_cast<uint32_t>(i));
+    const size_t m = brackets.size();
+    const NameTable& names = Names();
+    const size_t passCount = RepairPasses().size();
+    std::vector<std::vector<Candidate>> byPass(passCount);
+
+    for (size_t k = 0; k < m; ++k) {
+        const size_t p = brackets[k];
+        if (text[p] != '<') continue;
+        if (p + 1 < text.size() && text[p + 1] == '/') {
+            size_t e = p + 2;
+            while (e < text.size() && !IsBlankOrLineEnd(text[e]) && text[e] != '>' && text[e] != '<' && text[e] != '/')
+                ++e;
+            size_t close = e;
+            while (close < text.size() && IsBlankOrLineEnd(text[close])) ++close;
+            if (close >= text.size() || text[close] != '>' || e == p + 2) continue;
+            const auto* entry = names.Find(names.End, std::string_view(text).substr(p + 2, e - p - 2));
+            if (!entry) continue;
+            for (uint16_t pass : entry->Passes)
+                byPass[pass].push_back({static_cast<uint32_t>(k), static_cast<uint32_t>(p + 2), entry, true});
+        } else {
+            size_t e = p + 1;
+            while (e < text.size() && !IsBlankOrLineEnd(text[e]) && text[e] != '>' && text[e] != '<' && text[e] != '/')
+                ++e;
+            if (e >= text.size() || text[e] == '<' || e == p + 1) continue;
+            const auto* entry = names.Find(names.Start, std::string_view(text).substr(p + 1, e - p - 1));
+            if (!entry) continue;
+            for (uint16_t pass : entry->Passes)
+                byPass[pass].push_back({static_cast<uint32_t>(k), static_cast<uint32_t>(p + 1), entry, false});
+        }
+    }
+
+    // next[k]: the first bracket at or after k that is not yet marked (path halving).
+    std::vector<uint32_t> next(m + 1);
+    for (size_t k = 0; k <= m; ++k) next[k] = static_cast<uint32_t>(k);
+    auto findUnmarked = [&](uint32_t k) {
+        while (next[k] != k) {
+            next[k] = next[next[k]];
+            k = next[k];
+        }
+        return k;
+    };
+    auto mark = [&](uint32_t k) {
+        next[k] = k + 1;
+        text[brackets[k]] = text[brackets[k]] == '<' ? kOpen : kClose;
+    };
+    auto canonical = [&](const Candidate& c) {
+        const std::string& name = c.Name->Canonical;
+        std::memcpy(&text[c.NamePos], name.data(), name.size());
+    };
+
+    for (size_t pass = 0; pass < passCount; ++pass) {
+        for (const Candidate& c : byPass[pass]) {
+            if (findUnmarked(c.Bracket) != c.Bracket) continue;  // kept by an earlier pass
+            if (c.EndTag) {
+                mark(c.Bracket);
+                mark(c.Bracket + 1);
+                canonical(c);
+                continue;
+            }
+            const uint32_t j = findUnmarked(c.Bracket + 1);
+            if (j >= m || text[brackets[j]] != '>') continue;
+            mark(c.Bracket);
+            mark(j);
+            canonical(c);
+        }
+    }
+}
+
+// Removes every occurrence of `pattern` (ASCII, any case) in one pass.
+void RemoveAll(std::string& text, std::string_view pattern, bool anyCase) {
+    const char first = pattern[0];
+    std::string out;
+    size_t from = 0;
+    size_t i = 0;
+    bool changed = false;
+    while (true) {
+        const size_t at = text.find(first, i);
+        if (at == std::string::npos) break;
+        const std::string_view here = std::string_view(text).substr(at, pattern.size());
+        if (here.size() == pattern.size() && (anyCase ? SameText(here, pattern) : here == pattern)) {
+            if (!changed) {
+                out.reserve(text.size());
+                changed = true;
+            }
+            out.append(text, from, at - from);
+            from = i = at + pattern.size();
+        } else {
+            i = at + 1;
+        }
+    }
+    if (!changed) return;
+    out.append(text, from, std::string::npos);
+    text.swap(out);
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view pattern) {
+    for (size_t at = text.find(pattern[0]); at != std::string_view::npos; at = text.find(pattern[0], at + 1))
+        if (text.size() - at >= pattern.size() && SameText(text.substr(at, pattern.size()), pattern)) return true;
+    return false;
+}
+
+// True when a ';' lies among the eight characters that start at the '&' at
+// `amp`, counted in the text as it reads once "<" and ">" are spelled out.
+bool EntityFollows(std::string_view text, size_t amp) {
+    int offset = 1;
+    for (size_t p = amp + 1; p < text.size() && offset < 8; ++p) {
+        const auto c = static_cast<unsigned char>(text[p]);
+        if (c == ';') return true;
+        if (c == '<' || c == '>') return offset + 3 < 8;
+        if ((c & 0xC0) != 0x80) ++offset;  // continuation bytes belong to the character before
+    }
+    return false;
+}
+
+// Steps nine and ten: escape what is left of markup and turn the kept tags
+// back into real ones. Inside a kept tag, quotes stay as written.
+std::string EscapeRemaining(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    bool inTag = false;
+    size_t from = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const char* rep;
+        switch (c) {
+            case '<': rep = "&lt;"; break;
+            case '>': rep = "&gt;"; break;
+            case '&':
+                if (EntityFollows(text, i)) continue;
+                rep = "&amp;";
+                break;
+            case '\'':
+                if (inTag) continue;
+                rep = "&apos;";
+                break;
+            case kOpen:
+                inTag = true;
+                rep = "<";
+                break;
+            case kClose:
+                inTag = false;
+                rep = ">";
+                break;
+            default: continue;
+        }
+        out.append(text, from, i - from);
+        out += rep;
+        from = i + 1;
+    }
+    out.append(text, from, std::string_view::npos);
+    return out;
+}
+
+// Step eleven for one element name.
+std::string NormalizeDates(std::string text, std::string_view open, std::string_view close) {
+    if (text.find(open) == std::string::npos) return text;
+    std::string out;
+    out.reserve(text.size());
+    std::string src = std::move(text);
+    size_t pos = 0;
+    for (;;) {
+        const size_t p = src.find(open, pos);
+        if (p == std::string::npos) break;
+        const size_t start = p + open.size();
+        const size_t q = src.find(close, start);
+        if (q == std::string::npos) break;
+        out.append(src, pos, start - pos);
+        pos = start;
+        if (q - start <= 3) continue;
+        const std::string_view between = std::string_view(src).substr(start, q - start);
+        std::string normal = NormalizeRfc822Date(between);
+        if (between.find(open) == std::string_view::npos) {
+            out += normal;
+            pos = q;
+        } else {
+            // A start tag inside the date: the search goes on in the rewritten text.
+            std::string rest = std::move(normal);
+            rest.append(src, q, std::string::npos);
+            src.swap(rest);
+            pos = 0;
+        }
+    }
+    out.append(src, pos, std::string::npos);
+    return out;
+}
+
+}  // namespace
+
+const std::vector<RepairPass>& RepairPasses() {
+    static const std::vector<RepairPass> passes = MakePasses();
+    return passes;
+}
+
+std::string RepairTags(std::string_view input) {
+    std::string text = DropTagBlanks(input);
+    MarkKnownTags(text);
+    if (ContainsNoCase(text, "</xml>")) RemoveAll(text, "</xml>", true);
+    if (ContainsNoCase(text, "<![cdata[")) {
+        RemoveAll(text, "<![CDATA[", true);
+        RemoveAll(text, "]]>", false);
+    }
+    text = EscapeRemaining(text);
+    text = NormalizeDates(std::move(text), "<pubDate>", "</pubDate>");
+    return NormalizeDates(std::move(text), "<lastBuildDate>", "</lastBuildDate>");
+}
+
+}  // namespace feed
