@@ -1,5 +1,7 @@
 #include "feed/text/Dates.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,53 +13,15 @@
 namespace feed {
 namespace {
 
-// Zones written as POSIX TZ rules, so the results do not depend on the
-// machine's zone database or its own setting.
-constexpr const char* kUtc = "UTC0";
-constexpr const char* kPlusTwo = "EET-2";                             // +0200 all year
-constexpr const char* kHelsinki = "EET-2EEST,M3.5.0/3,M10.5.0/4";     // +0200, +0300 in summer
-constexpr const char* kBerlin = "CET-1CEST,M3.5.0,M10.5.0/3";         // +0100, +0200 in summer
-constexpr const char* kNewYork = "EST5EDT,M3.2.0,M11.1.0";            // -0500, -0400 in summer
-constexpr const char* kIndia = "IST-5:30";                            // +0530
-
-// Sets TZ for the lifetime of the object and puts the previous value back.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone) {
-        if (const char* previous = std::getenv("TZ"))
-            previous_ = previous;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone() {
-        if (previous_)
-            setenv("TZ", previous_->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-    ScopedTimeZone(const ScopedTimeZone&) = delete;
-    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
-
-private:
-    std::optional<std::string> previous_;
-};
-
-// Fixes the clock for the lifetime of the object, then restores the real one.
-class ScopedClock {
-public:
-    explicit ScopedClock(DateTime now) {
-        SetClock([now] { return now; });
-    }
-    ~ScopedClock() { SetClock({}); }
-    ScopedClock(const ScopedClock&) = delete;
-    ScopedClock& operator=(const ScopedClock&) = delete;
-};
-
-template <typename Case>
-std::string CaseName(const testing::TestParamInfo<Case>& info) {
-    return info.param.name;
-}
+using test::CaseName;
+using test::ScopedClock;
+using test::ScopedTimeZone;
+using test::kUtc;
+using test::kPlusTwo;
+using test::kHelsinki;
+using test::kBerlin;
+using test::kNewYork;
+using test::kIndia;
 
 
 struct FormatCase {
