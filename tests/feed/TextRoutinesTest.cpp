@@ -232,3 +232,21 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace feed
+
+namespace feed {
+namespace {
+
+// A text that makes every reference need a whole-text pass of its own still
+// decodes in about linear time, and the result is what the references say.
+TEST(DecodeNumericRefsDifferentialTest, ManyDistinctReferencesAfterAnAmpersandStayTractable) {
+    std::string text = "&#38;";
+    std::string expected = "&";
+    for (int i = 0; i < 60000; ++i) {
+        text += "&#" + std::to_string(1000 + i) + ";";
+        AppendUtf8(expected, static_cast<char32_t>(1000 + i));
+    }
+    EXPECT_EQ(DecodeNumericRefs(text), expected);
+}
+
+}  // namespace
+}  // namespace feed

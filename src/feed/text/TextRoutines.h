@@ -35,8 +35,10 @@ std::string EncodeNumericRefs(std::string_view text);
 std::string DecodeNumericRefs(std::string_view text);
 
 // The straightforward form of DecodeNumericRefs: one replace-all of the whole
-// text per reference. Same result; quadratic, used only for inputs whose decoded
-// characters can form new references.
+// text per reference. Same result; used only for inputs whose decoded
+// characters can form new references. Its work is bounded: on a text that
+// would need more than about 64 whole-text passes per character, later
+// references are replaced where they stand.
 std::string DecodeNumericRefsByPasses(std::string_view text);
 
 // "<" to "&lt;", ">" to "&gt;", an "&" without a ";" in the eight characters
