@@ -241,7 +241,7 @@ namespace {
 TEST(DecodeNumericRefsDifferentialTest, ManyDistinctReferencesAfterAnAmpersandStayTractable) {
     std::string text = "&#38;";
     std::string expected = "&";
-    for (int i = 0; i < 60000; ++i) {
+    for (int i = 0; i < 50000; ++i) {  // stays below the surrogates
         text += "&#" + std::to_string(1000 + i) + ";";
         AppendUtf8(expected, static_cast<char32_t>(1000 + i));
     }
