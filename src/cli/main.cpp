@@ -84,7 +84,7 @@ int Load(const std::string& source, feed::TFeed& feed) {
     const bool address = IsAddress(source);
     if (source == "-") {
         std::string bytes((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-        status = std::cin.bad() ? feed::kNotRead : feed.LoadFromFileBytes(bytes);
+        status = std::cin.bad() ? feed::kNotRead : feed.LoadFromFileBytes(std::move(bytes));
     } else if (address) {
         feed.FeedInfo->RemoteFile = source;
         status = feed.LoadFromUrl();

@@ -126,7 +126,7 @@ public:
 
     // Loads; each returns a load status.
     LoadStatus LoadFromFile();
-    LoadStatus LoadFromFileBytes(std::string_view bytes);
+    LoadStatus LoadFromFileBytes(std::string bytes);
     LoadStatus LoadFromUrl();
     LoadStatus LoadFromStream(std::string_view streamText);
     LoadStatus LoadFromText(std::string_view text);

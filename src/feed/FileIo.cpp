@@ -35,34 +35,68 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
     return bytes;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    if (path.empty()) return false;
-    const size_t slash = path.find_last_of('/');
-    const std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (base.empty()) return false;
-    std::string temp = (slash == std::string::npos ? std::string() : dir) + "." + base + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
-    bool ok = true;
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes) {
     const char* data = bytes.data();
     size_t left = bytes.size();
-    while (ok && left > 0) {
+    while (left > 0) {
         const ssize_t n = ::write(fd, data, left);
         if (n < 0) {
             if (errno == EINTR) continue;
-            ok = false;
-        } else {
-            data += n;
-            left -= static_cast<size_t>(n);
+            return false;
         }
+        data += n;
+        left -= static_cast<size_t>(n);
     }
+    return true;
+}
+
+// The file a path names once symbolic links are followed (a dangling link
+// gives the file it would create).
+std::string FollowLinks(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n < 0) return path;
+        target.resize(static_cast<size_t>(n));
+        if (target.empty() || target[0] != '/') {
+            const size_t slash = path.find_last_of('/');
+            if (slash != std::string::npos) target = path.substr(0, slash + 1) + target;
+        }
+        path = target;
+    }
+    return path;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& requested, std::string_view bytes) {
+    if (requested.empty()) return false;
+    const std::string path = FollowLinks(requested);
+    struct stat existing {};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) return false;
+    if (exists && !S_ISREG(existing.st_mode)) {
+        // A device or a pipe cannot be replaced; it is written to as it is.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (fd < 0) return false;
+        const bool ok = WriteAll(fd, bytes);
+        return ::close(fd) == 0 && ok;
+    }
+    const size_t slash = path.find_last_of('/');
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (base.empty()) return false;
+    std::string temp = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "." + base + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, bytes);
     // Keep the permissions of the file being replaced, or the usual ones for a new file.
-    struct stat st {};
-    if (ok && ::stat(path.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) ok = false;
-        else ::fchmod(fd, st.st_mode & 07777);
-    } else if (ok) {
+    if (exists) {
+        ::fchmod(fd, existing.st_mode & 07777);
+    } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         ::fchmod(fd, 0666 & ~mask);

@@ -12,7 +12,8 @@ std::optional<std::string> ReadFileBytes(const std::string& path);
 
 // Writes the bytes to a temporary file beside the target and renames it over
 // the target, so the target is either the old file or the whole new one.
-// False on any failure, with the old file untouched.
+// False on any failure, with the old file untouched. A symbolic link is
+// followed to the file it names; a device or pipe is written to directly.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace feed

@@ -163,11 +163,13 @@ inline Outcome RunCli(const std::vector<std::string>& args, const Launch& how = 
     return result;
 }
 
+// Exit status and the start of both outputs, for failure messages.
 inline std::string Describe(const Outcome& o) {
     return "exit " + std::to_string(o.exitCode) + "\n--- stdout:\n" + o.out.substr(0, 2000) + "\n--- stderr:\n" +
            o.err.substr(0, 2000);
 }
 
+// The bytes of a file, or an empty text when it cannot be read.
 inline std::string ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -185,6 +187,7 @@ inline std::string CrLfLines(const std::vector<std::string>& lines) {
     return text;
 }
 
+// The lines of a text without their LF; no empty last line for a final LF.
 inline std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
@@ -193,6 +196,7 @@ inline std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
+// A fresh folder under the temporary directory, removed with its content.
 class TempDir {
 public:
     TempDir() {
@@ -203,7 +207,6 @@ public:
     }
     ~TempDir() {
         std::error_code ignored;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
         fs::remove_all(path_, ignored);
     }
     TempDir(const TempDir&) = delete;
@@ -222,6 +225,7 @@ private:
     fs::path path_;
 };
 
+// The sorted names in a folder.
 inline std::vector<std::string> Entries(const fs::path& dir) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir))

@@ -79,8 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
          "<rss version=\"2.0\"><channel><skipHours><!-- night --><hour>1</hour></skipHours>"
          "<skipDays><!-- weekend --><day>sunday</day></skipDays></channel></rss>",
          kLoaded, "RSS 2.0"},
-        {"ReferenceWithBadDigitsFails", "<rss version=\"2.0\"><channel><title>&amp;#abc;</title></channel></rss>",
-         kNotAFeed, "RSS 2.0"},
+        {"ReferenceWithBadDigitsIsText", "<rss version=\"2.0\"><channel><title>&amp;#abc;</title></channel></rss>",
+         kLoaded, "RSS 2.0"},
     }),
     CaseName<StatusCase>);
 

@@ -83,12 +83,26 @@ U RefDropTagBlanks(const U& t) {
     return out;
 }
 
+// Marks the characters inside CDATA sections, whose markup is text.
+std::vector<bool> CdataMask(const U& t) {
+    std::vector<bool> inside(t.size(), false);
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (!MatchesNoCase(t, i, "<![CDATA[")) continue;
+        size_t end = t.find(ToU("]]>"), i + 9);
+        end = end == U::npos ? t.size() : end + 2;
+        for (size_t k = i + 1; k < end; ++k) inside[k] = true;
+        i = end;
+    }
+    return inside;
+}
+
 // One pass: every start or end tag of one known name.
-void RefPass(U& t, const RepairPass& pass) {
+void RefPass(U& t, const RepairPass& pass, const std::vector<bool>& cdata) {
     const std::string& name = pass.Name;
     const bool rdf = name == "rdf";
+    auto bracket = [&](size_t j) { return (t[j] == '<' || t[j] == '>') && !cdata[j]; };
     for (size_t i = 0; i < t.size(); ++i) {
-        if (t[i] != '<') continue;
+        if (t[i] != '<' || cdata[i]) continue;
         size_t at = i + 1;
         if (pass.EndTag) {
             if (at >= t.size() || t[at] != '/') continue;
@@ -110,7 +124,7 @@ void RefPass(U& t, const RepairPass& pass) {
         } else {
             if (after >= t.size() || !(IsWs(t[after]) || t[after] == '/' || t[after] == '>')) continue;
             size_t j = i + 1;
-            while (j < t.size() && t[j] != '<' && t[j] != '>') ++j;
+            while (j < t.size() && !bracket(j)) ++j;
             if (j == t.size() || t[j] == '<') continue;
             t[i] = kOpen;
             t[j] = kClose;
@@ -178,7 +192,8 @@ std::string RefDates(std::string t, const std::string& open, const std::string& 
 
 std::string ReferenceRepair(std::string_view text) {
     U t = RefDropTagBlanks(ToU(text));
-    for (const RepairPass& pass : RepairPasses()) RefPass(t, pass);
+    const std::vector<bool> inCdata = CdataMask(t);
+    for (const RepairPass& pass : RepairPasses()) RefPass(t, pass, inCdata);
     RefReplaceAll(t, "</xml>", U(), true);
     bool cdata = false;
     for (size_t i = 0; i < t.size() && !cdata; ++i) cdata = MatchesNoCase(t, i, "<![cdata[");
@@ -219,6 +234,11 @@ const std::vector<RepairCase> kRepairCases = {
     {"StrayAmpersandEscaped", "<title>a & b &amp; c</title>", "<title>a &amp; b &amp; c</title>"},
     {"CdataMarkersRemovedAndContentEscaped", "<description><![CDATA[<p>hi</p>]]></description>",
      "<description>&lt;p&gt;hi&lt;/p&gt;</description>"},
+    {"FeedTagNamesInsideCdataAreText",
+     "<item><description><![CDATA[<video><source src='v.mp4'/></video><details><summary>More</summary>"
+     "</details>]]></description></item>",
+     "<item><description>&lt;video&gt;&lt;source src=&apos;v.mp4&apos;/&gt;&lt;/video&gt;&lt;details&gt;"
+     "&lt;summary&gt;More&lt;/summary&gt;&lt;/details&gt;</description></item>"},
     {"XmlEndTagRemoved", "<rss></rss></XML>", "<rss></rss>"},
     {"DeclarationKept", "<?xml version=\"1.0\"?><rss/>", "<?xml version=\"1.0\"?><rss/>"},
     {"MarkerPrefixEscaped", "<? xml version=\"1.0\"?>\r\n<rss/>", "&lt;? xml version=\"1.0\"?&gt;\r\n<rss/>"},

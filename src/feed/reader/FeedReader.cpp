@@ -150,9 +150,9 @@ LoadStatus TFeed::LoadFromFile() {
     return FinishLoad(XmlDoc->LoadFromFile(FeedInfo->LocalFile, true), Detect::Yes);
 }
 
-LoadStatus TFeed::LoadFromFileBytes(std::string_view bytes) {
+LoadStatus TFeed::LoadFromFileBytes(std::string bytes) {
     BindDocumentEvents();
-    return FinishLoad(XmlDoc->LoadFromFileBytes(bytes, true), Detect::Yes);
+    return FinishLoad(XmlDoc->LoadFromFileBytes(std::move(bytes), true), Detect::Yes);
 }
 
 LoadStatus TFeed::LoadFromUrl() {

@@ -189,24 +189,25 @@ int UnicodeToCp1252(char32_t cp) {
     return -1;
 }
 
-std::string DecodeTextBytes(std::string_view bytes) {
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") return EnsureUtf8(bytes.substr(3));
-    if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE") return DecodeUtf16(bytes.substr(2), false);
-    if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF") return DecodeUtf16(bytes.substr(2), true);
+std::string DecodeTextBytes(std::string bytes) {
+    const std::string_view view(bytes);
+    if (view.substr(0, 3) == "\xEF\xBB\xBF") return EnsureUtf8(bytes.erase(0, 3));
+    if (view.substr(0, 2) == "\xFF\xFE") return DecodeUtf16(view.substr(2), false);
+    if (view.substr(0, 2) == "\xFE\xFF") return DecodeUtf16(view.substr(2), true);
     // UTF-16 without a mark still shows itself by the zero bytes around "<?".
-    if (bytes.size() >= 4 && bytes.substr(0, 4) == std::string_view("<\0?\0", 4)) return DecodeUtf16(bytes, false);
-    if (bytes.size() >= 4 && bytes.substr(0, 4) == std::string_view("\0<\0?", 4)) return DecodeUtf16(bytes, true);
-    switch (DeclaredEncoding(bytes)) {
-        case Declared::Utf8: return EnsureUtf8(bytes);
-        case Declared::Latin: return DecodeCp1252(bytes);
+    if (view.substr(0, 4) == std::string_view("<\0?\0", 4)) return DecodeUtf16(view, false);
+    if (view.substr(0, 4) == std::string_view("\0<\0?", 4)) return DecodeUtf16(view, true);
+    switch (DeclaredEncoding(view)) {
+        case Declared::Utf8: return EnsureUtf8(std::move(bytes));
+        case Declared::Latin: return DecodeCp1252(view);
         case Declared::None: break;
     }
-    if (IsValidUtf8(bytes)) return std::string(bytes);
-    return DecodeCp1252(bytes);
+    if (IsValidUtf8(view)) return bytes;
+    return DecodeCp1252(view);
 }
 
-std::string EnsureUtf8(std::string_view text) {
-    if (IsValidUtf8(text)) return std::string(text);
+std::string EnsureUtf8(std::string text) {
+    if (IsValidUtf8(text)) return text;
     std::string out;
     out.reserve(text.size() + text.size() / 8);
     size_t pos = 0;

@@ -28,10 +28,10 @@ int UnicodeToCp1252(char32_t cp);
 // encoding named in the XML declaration (UTF-8, ISO-8859-1, Windows-1252,
 // US-ASCII and their aliases; the Latin ones read as Windows-1252); else UTF-8
 // when the bytes are valid UTF-8, else Windows-1252. The mark is dropped.
-std::string DecodeTextBytes(std::string_view bytes);
+std::string DecodeTextBytes(std::string bytes);
 
 // The text with every byte that is not part of valid UTF-8 replaced by its
 // Windows-1252 character; valid UTF-8 comes back unchanged.
-std::string EnsureUtf8(std::string_view text);
+std::string EnsureUtf8(std::string text);
 
 }  // namespace feed

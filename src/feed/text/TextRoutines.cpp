@@ -88,7 +88,7 @@ NumericRef ReadNumericRef(std::string_view ref) {
         value = value * (hex ? 16 : 10) + static_cast<unsigned long>(d);
         if (value > 0x10FFFF) value = 0x110000;  // names no character; stop growing
     }
-    if (!number) return {shortForm ? NumericRef::Error : NumericRef::Text, 0};
+    if (!number) return {NumericRef::Text, 0};
     if (!shortForm && value <= 255) return {NumericRef::Text, 0};
     if (value < 128) return {NumericRef::Char, static_cast<char32_t>(value)};
     if (value < 160) {
@@ -103,9 +103,9 @@ NumericRef ReadNumericRef(std::string_view ref) {
 namespace {
 
 // One left-to-right pass that replaces each reference where it stands. When
-// `exact` is set it gives up (nothing) on the inputs where that could differ
-// from the whole-text passes: a reference that raises, or a decoded character
-// that could spell a new reference. Otherwise errors raise.
+// `exact` is set it gives up (nothing) on the only inputs where that could
+// differ from the whole-text passes: a decoded character that could spell a
+// new reference.
 std::optional<std::string> DecodeWhereTheyStand(std::string_view text, bool exact) {
     size_t amp = text.find("&#");
     if (amp == std::string_view::npos) return std::string(text);
@@ -122,10 +122,7 @@ std::optional<std::string> DecodeWhereTheyStand(std::string_view text, bool exac
         if (distance >= 4) {
             const std::string_view ref = text.substr(amp, distance + 1);
             const NumericRef r = ReadNumericRef(ref);
-            if (exact && (r.What == NumericRef::Error || (r.What == NumericRef::Char && CanFormReference(r.Value))))
-                return std::nullopt;
-            if (r.What == NumericRef::Error)
-                throw ConversionError("'" + std::string(ref) + "' is not a valid character reference");
+            if (exact && r.What == NumericRef::Char && CanFormReference(r.Value)) return std::nullopt;
             if (r.What == NumericRef::Char) {
                 out.append(text, copied, amp - copied);
                 AppendUtf8(out, r.Value);
@@ -157,7 +154,6 @@ std::string DecodeNumericRefsByPasses(std::string_view input) {
         if (distance >= 4) {
             const std::string ref = text.substr(amp, distance + 1);
             const NumericRef r = ReadNumericRef(ref);
-            if (r.What == NumericRef::Error) throw ConversionError("'" + ref + "' is not a valid character reference");
             if (r.What == NumericRef::Char) {
                 budget -= static_cast<long long>(text.size());
                 if (budget < 0) return text.substr(0, amp) + *DecodeWhereTheyStand(std::string_view(text).substr(amp), false);
@@ -186,8 +182,8 @@ std::string DecodeNumericRefsByPasses(std::string_view input) {
 
 std::string DecodeNumericRefs(std::string_view text) {
     if (auto fast = DecodeWhereTheyStand(text, true)) return std::move(*fast);
-    // Errors, and characters that could spell a new reference, take the slow
-    // road so the outcome is exactly that of the replace passes.
+    // Characters that could spell a new reference take the slow road, so the
+    // outcome is exactly that of the replace passes.
     return DecodeNumericRefsByPasses(text);
 }
 

@@ -10,7 +10,7 @@
 
 namespace feed {
 
-// Raised by DecodeNumericRefs for a reference whose digits are not a number.
+// Raised when a text that must be a number is not one.
 class ConversionError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -29,9 +29,9 @@ std::string EncodeNumericRefs(std::string_view text);
 
 // Decodes "&#n;" and "&#xh;" references of five to eight characters, and longer
 // ones that name a character above 255. 128..159 are Windows-1252 bytes; a value
-// that names no character stays as text. Shorter references stay as text.
-// Throws ConversionError when a reference of five to eight characters has
-// digits that are not a number.
+// that names no character stays as text, and so does one whose digits are no
+// number (so text such as "&#&#233;", which our own writer makes of "&#é",
+// reads back). Shorter references stay as text. Never throws.
 std::string DecodeNumericRefs(std::string_view text);
 
 // The straightforward form of DecodeNumericRefs: one replace-all of the whole
@@ -54,10 +54,10 @@ std::string FileVersionText(std::string_view name);
 
 // What a numeric reference "&#...;" stands for.
 struct NumericRef {
-    enum Kind { Char, Text, Error } What = Text;
+    enum Kind { Char, Text } What = Text;
     char32_t Value = 0;
 };
-// Reads a whole reference text ("&#65;", "&#x41;") of `length` characters.
+// Reads a whole reference text ("&#65;", "&#x41;").
 NumericRef ReadNumericRef(std::string_view ref);
 
 }  // namespace feed

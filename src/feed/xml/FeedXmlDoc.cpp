@@ -1,5 +1,7 @@
 #include "feed/xml/FeedXmlDoc.h"
 
+#include <algorithm>
+#include <cstring>
 #include <exception>
 
 #include "feed/FileIo.h"
@@ -49,22 +51,42 @@ bool HasXmlDeclaration(std::string_view text) {
     return xml != std::string_view::npos && question < xml;
 }
 
-std::string JoinLinesCrLf(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 32 + 2);
-    size_t i = 0;
+std::string JoinLinesCrLf(std::string text) {
+    const char* p = text.data();
     const size_t n = text.size();
+    // The next CR and LF at or after a position, each looked up again only once
+    // the search has passed it (-1: not looked up yet).
+    long long nextCr = -1;
+    long long nextLf = -1;
+    auto findFrom = [&](char c, size_t from) -> long long {
+        const void* hit = from < n ? std::memchr(p + from, c, n - from) : nullptr;
+        return static_cast<long long>(hit ? static_cast<size_t>(static_cast<const char*>(hit) - p) : n);
+    };
+    auto nextBreak = [&](size_t from) {
+        if (nextCr < static_cast<long long>(from)) nextCr = findFrom('\r', from);
+        if (nextLf < static_cast<long long>(from)) nextLf = findFrom('\n', from);
+        return static_cast<size_t>(std::min(nextCr, nextLf));
+    };
+    // Most files need no change: every break is CR LF and the last line has one.
+    bool unchanged = n == 0 || (n >= 2 && p[n - 2] == '\r' && p[n - 1] == '\n');
+    for (size_t i = 0; unchanged && i < n;) {
+        const size_t br = nextBreak(i);
+        if (br >= n) break;
+        if (p[br] != '\r' || br + 1 >= n || p[br + 1] != '\n') unchanged = false;
+        i = br + 2;
+    }
+    if (unchanged) return text;
+    nextCr = nextLf = -1;
+    std::string out;
+    out.reserve(n + n / 32 + 2);
+    size_t i = 0;
     while (i < n) {
-        const size_t br = text.find_first_of("\r\n", i);
-        if (br == std::string_view::npos) {
-            out.append(text, i, std::string_view::npos);
-            out += "\r\n";
-            break;
-        }
-        out.append(text, i, br - i);
+        const size_t br = nextBreak(i);
+        out.append(p + i, br - i);
         out += "\r\n";
+        if (br >= n) break;
         i = br + 1;
-        if (text[br] == '\r' && i < n && text[i] == '\n') ++i;
+        if (p[br] == '\r' && i < n && p[i] == '\n') ++i;
     }
     return out;
 }
@@ -85,15 +107,16 @@ LoadStatus TFeedXMLDoc::LoadFromFile(const std::string& path, bool repair) {
     try {
         auto bytes = ReadFileBytes(path);
         if (!bytes) return kNotRead;
-        return LoadFromFileBytes(*bytes, repair);
+        return LoadFromFileBytes(std::move(*bytes), repair);
     } catch (...) {
         return kUnexpected;
     }
 }
 
-LoadStatus TFeedXMLDoc::LoadFromFileBytes(std::string_view bytes, bool repair) {
+LoadStatus TFeedXMLDoc::LoadFromFileBytes(std::string bytes, bool repair) {
     try {
-        return RunPipeline(JoinLinesCrLf(DecodeTextBytes(bytes)), Source::File, repair);
+        std::string text = JoinLinesCrLf(DecodeTextBytes(std::move(bytes)));
+        return RunPipeline(std::move(text), Source::File, repair);
     } catch (...) {
         return kUnexpected;
     }
@@ -103,7 +126,7 @@ LoadStatus TFeedXMLDoc::LoadFromUrl(const std::string& address, bool repair) {
     try {
         HttpResult answer = CurrentHttpClient().Get(address);
         if (!answer.Ok) return kNotRead;
-        return RunPipeline(DecodeTextBytes(answer.Body), Source::Address, repair);
+        return RunPipeline(DecodeTextBytes(std::move(answer.Body)), Source::Address, repair);
     } catch (...) {
         return kNotRead;
     }
@@ -111,7 +134,7 @@ LoadStatus TFeedXMLDoc::LoadFromUrl(const std::string& address, bool repair) {
 
 LoadStatus TFeedXMLDoc::LoadFromStream(std::string_view streamText, bool repair) {
     try {
-        return RunPipeline(EnsureUtf8(streamText), Source::Stream, repair);
+        return RunPipeline(EnsureUtf8(std::string(streamText)), Source::Stream, repair);
     } catch (...) {
         return kUnexpected;
     }
@@ -119,7 +142,7 @@ LoadStatus TFeedXMLDoc::LoadFromStream(std::string_view streamText, bool repair)
 
 LoadStatus TFeedXMLDoc::LoadFromText(std::string_view text, bool repair) {
     try {
-        return RunPipeline(EnsureUtf8(text), Source::Text, repair);
+        return RunPipeline(EnsureUtf8(std::string(text)), Source::Text, repair);
     } catch (...) {
         return kUnexpected;
     }
@@ -133,11 +156,8 @@ LoadStatus TFeedXMLDoc::RunPipeline(std::string text, Source source, bool repair
     }
     // Group two: the text must become something that looks like XML.
     try {
-        if (!fetched) text = std::string(StripLeadingControls(text));
-        else {
-            const std::string_view stripped = StripLeadingControls(text);
-            if (stripped.size() != text.size()) text.erase(0, text.size() - stripped.size());
-        }
+        const std::string_view stripped = StripLeadingControls(text);
+        if (stripped.size() != text.size()) text.erase(0, text.size() - stripped.size());
         if (!HasXmlDeclaration(text)) {
             if (source == Source::Text) throw NotXmlFile();
             text.insert(0, kDeclarationMarker);
@@ -149,7 +169,9 @@ LoadStatus TFeedXMLDoc::RunPipeline(std::string text, Source source, bool repair
     // Group three: repair and parse.
     try {
         if (repair) {
-            text = RepairTags(text);
+            std::string repaired = RepairTags(text);
+            text = std::string();  // give the memory back before the next copy is made
+            text.swap(repaired);
             if (OnRepaired) OnRepaired(*this);
         }
         if (!Parse(text)) return kUnreadable;

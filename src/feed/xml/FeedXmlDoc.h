@@ -29,7 +29,7 @@ public:
     // Each returns a load status.
     LoadStatus LoadFromFile(const std::string& path, bool repair);
     // The file load for bytes already read (standard input, for one).
-    LoadStatus LoadFromFileBytes(std::string_view bytes, bool repair);
+    LoadStatus LoadFromFileBytes(std::string bytes, bool repair);
     LoadStatus LoadFromUrl(const std::string& address, bool repair);
     // The stream's and the text's content is taken as UTF-8 text.
     LoadStatus LoadFromStream(std::string_view streamText, bool repair);
@@ -53,7 +53,7 @@ bool HasXmlDeclaration(std::string_view text);
 
 // Lines joined again with CR LF after each one, the last included; a text
 // without characters stays empty.
-std::string JoinLinesCrLf(std::string_view text);
+std::string JoinLinesCrLf(std::string text);
 
 // Saves a document in the readable layout: 0, or 3 on any error.
 LoadStatus SaveXmlToFile(const XmlDocument& doc, const std::string& path);

@@ -127,9 +127,18 @@ struct Candidate {
 // Steps two to six: decides which brackets belong to kept tags, in the order
 // of the passes, and marks them in place.
 void MarkKnownTags(std::string& text) {
+    // Markup inside a CDATA section is text: its brackets take no part.
     std::vector<uint32_t> brackets;
-    for (size_t i = 0; i < text.size(); ++i)
-        if (text[i] == '<' || text[i] == '>') brackets.push_back(static_cast<uint32_t>(i));
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '<' && text[i] != '>') continue;
+        brackets.push_back(static_cast<uint32_t>(i));
+        if (text[i] == '<' && text.size() - i >= 9 && SameText(std::string_view(text).substr(i, 9), "<![CDATA[")) {
+            const size_t end = text.find("]]>", i + 9);
+            if (end == std::string::npos) break;
+            brackets.push_back(static_cast<uint32_t>(end + 2));
+            i = end + 2;
+        }
+    }
     const size_t m = brackets.size();
     const NameTable& names = Names();
     const size_t passCount = RepairPasses().size();
