@@ -3,18 +3,18 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <iostream>
 #include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "feed/FeedModel.h"
 #include "feed/FileIo.h"
 #include "feed/Validation.h"
 #include "feed/text/Dates.h"
+#include "feed/text/Encoding.h"
 #include "feed/text/TextRoutines.h"
 
 namespace {
@@ -110,88 +110,153 @@ int Load(const std::string& source, feed::TFeed& feed) {
 
 int Convert(const Options& opt, feed::TFeed& feed) {
     feed.BuildXml();
-    const std::string text =
-        feed.XmlDoc->WriteToString(opt.Compact ? feed::XmlLayout::Compact : feed::XmlLayout::Readable);
+    const auto layout = opt.Compact ? feed::XmlLayout::Compact : feed::XmlLayout::Readable;
     if (opt.Output) {
-        if (!feed::WriteFileAtomically(*opt.Output, text)) {
+        const bool saved = feed::WriteFileAtomically(
+            *opt.Output, [&](const feed::ByteSink& sink) { feed.XmlDoc->Write(layout, sink); });
+        if (!saved) {
             std::cerr << "The file could not be saved: " << *opt.Output << "\n";
             return feed::kUnreadable;
         }
         return 0;
     }
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : feed::kUnreadable;
+    bool written = true;
+    feed.XmlDoc->Write(layout, [&](std::string_view piece) {
+        written = written && std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
+    });
+    return written && std::fflush(stdout) == 0 ? 0 : feed::kUnreadable;
+}
+
+// Writes the JSON text in pieces, so a large feed needs no second copy in memory.
+class JsonOut {
+public:
+    ~JsonOut() { Flush(); }
+    JsonOut& Raw(std::string_view text) {
+        buffer_ += text;
+        if (buffer_.size() > (1u << 20)) Flush();
+        return *this;
+    }
+    // A JSON string: quotes, backslashes and control characters escaped, the
+    // rest as UTF-8.
+    JsonOut& String(std::string_view text) {
+        std::string repaired;
+        if (!feed::IsValidUtf8(text)) {
+            repaired = feed::EnsureUtf8(std::string(text));
+            text = repaired;
+        }
+        buffer_ += '"';
+        size_t from = 0;
+        for (size_t i = 0; i < text.size(); ++i) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (c >= 0x20 && c != '"' && c != '\\') continue;
+            buffer_.append(text, from, i - from);
+            switch (c) {
+                case '"': buffer_ += "\\\""; break;
+                case '\\': buffer_ += "\\\\"; break;
+                case '\n': buffer_ += "\\n"; break;
+                case '\r': buffer_ += "\\r"; break;
+                case '\t': buffer_ += "\\t"; break;
+                default: {
+                    char hex[8];
+                    std::snprintf(hex, sizeof hex, "\\u%04x", c);
+                    buffer_ += hex;
+                }
+            }
+            from = i + 1;
+        }
+        buffer_.append(text, from, std::string_view::npos);
+        buffer_ += '"';
+        return Raw({});
+    }
+    JsonOut& Field(const char* name, std::string_view value, bool last = false) {
+        String(name).Raw(":").String(value);
+        return Raw(last ? "" : ",");
+    }
+    bool Flush() {
+        const bool ok = std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) == buffer_.size();
+        buffer_.clear();
+        return ok;
+    }
+
+private:
+    std::string buffer_;
+};
+
+std::string IndexList(int count, const std::function<bool(int)>& isSet) {
+    std::string out = "[";
+    for (int i = 0; i < count; ++i) {
+        if (!isSet(i)) continue;
+        if (out.size() > 1) out += ',';
+        out += std::to_string(i);
+    }
+    return out + "]";
 }
 
 int Dump(feed::TFeed& feed) {
-    using Json = nlohmann::ordered_json;
     const feed::TFeedChannel& ch = *feed.Channel;
-    Json channel;
-    channel["Title"] = ch.Title;
-    channel["Description"] = ch.Description;
-    channel["Link"] = ch.Link;
-    channel["Language"] = ch.Language;
-    channel["Copyright"] = ch.Copyright;
-    channel["ManagingEditor"] = ch.ManagingEditor;
-    channel["WebMaster"] = ch.WebMaster;
-    channel["PubDate"] = ch.PubDate;
-    channel["LastBuildDate"] = ch.LastBuildDate;
-    channel["Category"] = ch.Category;
-    channel["CategoryDomain"] = ch.CategoryDomain;
-    channel["Generator"] = ch.Generator;
-    channel["Docs"] = ch.Docs;
-    channel["CloudDomain"] = ch.CloudDomain;
-    channel["CloudPort"] = ch.CloudPort;
-    channel["CloudPath"] = ch.CloudPath;
-    channel["CloudRegisterProcedure"] = ch.CloudRegisterProcedure;
-    channel["CloudProtocol"] = ch.CloudProtocol;
-    channel["Ttl"] = ch.Ttl;
-    channel["Rating"] = ch.Rating;
-    channel["TextInputTitle"] = ch.TextInputTitle;
-    channel["TextInputDescription"] = ch.TextInputDescription;
-    channel["TextInputName"] = ch.TextInputName;
-    channel["TextInputLink"] = ch.TextInputLink;
-    Json hours = Json::array();
-    for (int h = 0; h < feed::TFeedChannel::kHourCount; ++h)
-        if (ch.SkipHours(h)) hours.push_back(h);
-    Json days = Json::array();
-    for (int d = 0; d < feed::TFeedChannel::kDayCount; ++d)
-        if (ch.SkipDays(d)) days.push_back(d);
-    channel["SkipHours"] = std::move(hours);
-    channel["SkipDays"] = std::move(days);
+    JsonOut out;
+    out.Raw("{\"status\":0,").Field("versionName", feed.VersionName).Field("version", feed.Version);
+    out.Raw("\"channel\":{")
+        .Field("Title", ch.Title)
+        .Field("Description", ch.Description)
+        .Field("Link", ch.Link)
+        .Field("Language", ch.Language)
+        .Field("Copyright", ch.Copyright)
+        .Field("ManagingEditor", ch.ManagingEditor)
+        .Field("WebMaster", ch.WebMaster)
+        .Field("PubDate", ch.PubDate)
+        .Field("LastBuildDate", ch.LastBuildDate)
+        .Field("Category", ch.Category)
+        .Field("CategoryDomain", ch.CategoryDomain)
+        .Field("Generator", ch.Generator)
+        .Field("Docs", ch.Docs)
+        .Field("CloudDomain", ch.CloudDomain)
+        .Field("CloudPort", ch.CloudPort)
+        .Field("CloudPath", ch.CloudPath)
+        .Field("CloudRegisterProcedure", ch.CloudRegisterProcedure)
+        .Field("CloudProtocol", ch.CloudProtocol)
+        .Field("Ttl", ch.Ttl)
+        .Field("Rating", ch.Rating)
+        .Field("TextInputTitle", ch.TextInputTitle)
+        .Field("TextInputDescription", ch.TextInputDescription)
+        .Field("TextInputName", ch.TextInputName)
+        .Field("TextInputLink", ch.TextInputLink);
+    out.Raw("\"SkipHours\":").Raw(IndexList(feed::TFeedChannel::kHourCount, [&](int h) { return ch.SkipHours(h); }));
+    out.Raw(",\"SkipDays\":").Raw(IndexList(feed::TFeedChannel::kDayCount, [&](int d) { return ch.SkipDays(d); }));
     const feed::TFeedImage& img = *ch.Image;
-    channel["Image"] = Json{{"Url", img.Url},     {"Title", img.Title}, {"Link", img.Link},
-                            {"Description", img.Description}, {"Width", img.Width}, {"Height", img.Height}};
-
-    Json items = Json::array();
+    out.Raw(",\"Image\":{")
+        .Field("Url", img.Url)
+        .Field("Title", img.Title)
+        .Field("Link", img.Link)
+        .Field("Description", img.Description)
+        .Field("Width", img.Width)
+        .Field("Height", img.Height, true)
+        .Raw("}},\"items\":[");
+    bool first = true;
     for (const auto& p : ch.Items) {
         const feed::TFeedItem& it = *p;
-        items.push_back(Json{{"Title", it.Title},
-                             {"Description", it.Description},
-                             {"Link", it.Link},
-                             {"Author", it.Author},
-                             {"Category", it.Category},
-                             {"CategoryDomain", it.CategoryDomain},
-                             {"Comments", it.Comments},
-                             {"EnclosureUrl", it.EnclosureUrl},
-                             {"EnclosureLength", it.EnclosureLength},
-                             {"EnclosureType", it.EnclosureType},
-                             {"Guid", it.Guid},
-                             {"GuidIsPermaLink", it.GuidIsPermaLink},
-                             {"PubDate", it.PubDate},
-                             {"Source", it.Source},
-                             {"SourceUrl", it.SourceUrl}});
+        out.Raw(first ? "{" : ",{")
+            .Field("Title", it.Title)
+            .Field("Description", it.Description)
+            .Field("Link", it.Link)
+            .Field("Author", it.Author)
+            .Field("Category", it.Category)
+            .Field("CategoryDomain", it.CategoryDomain)
+            .Field("Comments", it.Comments)
+            .Field("EnclosureUrl", it.EnclosureUrl)
+            .Field("EnclosureLength", it.EnclosureLength)
+            .Field("EnclosureType", it.EnclosureType)
+            .Field("Guid", it.Guid)
+            .Field("GuidIsPermaLink", it.GuidIsPermaLink)
+            .Field("PubDate", it.PubDate)
+            .Field("Source", it.Source)
+            .Field("SourceUrl", it.SourceUrl, true)
+            .Raw("}");
+        first = false;
     }
-    Json out;
-    out["status"] = 0;
-    out["versionName"] = feed.VersionName;
-    out["version"] = feed.Version;
-    out["channel"] = std::move(channel);
-    out["items"] = std::move(items);
-    const std::string text = out.dump(-1, ' ', false, Json::error_handler_t::replace);
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputc('\n', stdout);
-    return std::fflush(stdout) == 0 ? 0 : feed::kUnexpected;
+    out.Raw("]}\n");
+    const bool written = out.Flush();
+    return written && std::fflush(stdout) == 0 ? 0 : feed::kUnexpected;
 }
 
 int Check(const feed::TFeed& feed) {
@@ -262,9 +327,17 @@ int main(int argc, char** argv) {
         feed::SetClock([fixed] { return fixed; });
     }
 
-    feed::TFeed feed;
-    if (const int status = Load(opt.Source, feed); status != 0) return status;
-    if (opt.Command == "convert") return Convert(opt, feed);
-    if (opt.Command == "dump") return Dump(feed);
-    return Check(feed);
+    // The model lives until the process ends: freeing a large feed piece by
+    // piece only to exit would cost more than the rest of a small command.
+    auto* model = new feed::TFeed;
+    int status = Load(opt.Source, *model);
+    if (status == 0) {
+        if (opt.Command == "convert") status = Convert(opt, *model);
+        else if (opt.Command == "dump") status = Dump(*model);
+        else status = Check(*model);
+    }
+    std::cout.flush();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(status);
 }

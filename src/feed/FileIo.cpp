@@ -73,7 +73,11 @@ std::string FollowLinks(std::string path) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& requested, std::string_view bytes) {
+bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    return WriteFileAtomically(path, [bytes](const ByteSink& sink) { sink(bytes); });
+}
+
+bool WriteFileAtomically(const std::string& requested, const std::function<void(const ByteSink&)>& produce) {
     if (requested.empty()) return false;
     const std::string path = FollowLinks(requested);
     struct stat existing {};
@@ -83,7 +87,8 @@ bool WriteFileAtomically(const std::string& requested, std::string_view bytes) {
         // A device or a pipe cannot be replaced; it is written to as it is.
         const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
         if (fd < 0) return false;
-        const bool ok = WriteAll(fd, bytes);
+        bool ok = true;
+        produce([&](std::string_view piece) { ok = ok && WriteAll(fd, piece); });
         return ::close(fd) == 0 && ok;
     }
     const size_t slash = path.find_last_of('/');
@@ -92,7 +97,12 @@ bool WriteFileAtomically(const std::string& requested, std::string_view bytes) {
     std::string temp = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "." + base + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, bytes);
+    bool ok = true;
+    try {
+        produce([&](std::string_view piece) { ok = ok && WriteAll(fd, piece); });
+    } catch (...) {
+        ok = false;
+    }
     // Keep the permissions of the file being replaced, or the usual ones for a new file.
     if (exists) {
         ::fchmod(fd, existing.st_mode & 07777);

@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file reading and writing.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,5 +16,10 @@ std::optional<std::string> ReadFileBytes(const std::string& path);
 // False on any failure, with the old file untouched. A symbolic link is
 // followed to the file it names; a device or pipe is written to directly.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// The same for content made piece by piece: `produce` hands each piece to the
+// sink it is given.
+using ByteSink = std::function<void(std::string_view)>;
+bool WriteFileAtomically(const std::string& path, const std::function<void(const ByteSink&)>& produce);
 
 }  // namespace feed

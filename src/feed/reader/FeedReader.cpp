@@ -17,7 +17,11 @@ std::string Clean(std::string_view raw) {
     return DecodeNumericRefs(t);
 }
 
-std::string TextOf(const XmlNode& node) {
+// The element's text for the model. The document gives up its copy when the
+// text needs no change: a read happens once, and a large feed then is not held twice.
+std::string TextOf(XmlNode& node) {
+    const std::string_view t = TrimControls(node.Value);
+    if (t.size() == node.Value.size() && t.find("&#") == std::string_view::npos) return std::move(node.Value);
     return Clean(node.Value);
 }
 
@@ -93,8 +97,8 @@ std::string CanonicalRssVersion(std::string_view attribute) {
     return "Unknown";
 }
 
-void ReadRssItem(const XmlNode& node, TFeedItem& item) {
-    for (const XmlNode* child : node.Children) {
+void ReadRssItem(XmlNode& node, TFeedItem& item) {
+    for (XmlNode* child : node.Children) {
         switch (FieldOf(*child)) {
             case Field::Author: item.Author = TextOf(*child); break;
             case Field::Category:
@@ -124,8 +128,8 @@ void ReadRssItem(const XmlNode& node, TFeedItem& item) {
     }
 }
 
-void ReadImage(const XmlNode& node, TFeedImage& image) {
-    for (const XmlNode* child : node.Children) {
+void ReadImage(XmlNode& node, TFeedImage& image) {
+    for (XmlNode* child : node.Children) {
         switch (FieldOf(*child)) {
             case Field::Url: image.Url = TextOf(*child); break;
             case Field::Title: image.Title = TextOf(*child); break;
@@ -138,9 +142,9 @@ void ReadImage(const XmlNode& node, TFeedImage& image) {
     }
 }
 
-// The text of the first email element inside an Atom author, or nothing.
-const XmlNode* EmailOf(const XmlNode& node) {
-    return node.FindFirst("email");
+// The first email element inside an Atom author, or nothing.
+XmlNode* EmailOf(XmlNode& node) {
+    return const_cast<XmlNode*>(node.FindFirst("email"));
 }
 
 }  // namespace
@@ -220,14 +224,14 @@ void TFeed::DetectVersion() {
 
 bool TFeed::ReadRss() {
     try {
-        const XmlNode* root = XmlDoc->Root();
+        XmlNode* root = XmlDoc->Root();
         if (!root) return false;
         Version = root->AttributeByName("version");
-        const XmlNode* channelNode = root->FindFirst("channel");
+        auto* channelNode = const_cast<XmlNode*>(root->FindFirst("channel"));
         if (!channelNode) return false;
         TFeedChannel& ch = *Channel;
-        for (const XmlNode* child : channelNode->Children) {
-            const XmlNode& n = *child;
+        for (XmlNode* child : channelNode->Children) {
+            XmlNode& n = *child;
             switch (FieldOf(n)) {
                 case Field::Category:
                     ch.Category = TextOf(n);
@@ -298,17 +302,17 @@ bool TFeed::ReadRss() {
 
 bool TFeed::ReadAtom() {
     try {
-        const XmlNode* root = XmlDoc->Root();
+        XmlNode* root = XmlDoc->Root();
         if (!root) return false;
         Version = root->AttributeByName("version");
         TFeedChannel& ch = *Channel;
-        for (const XmlNode* child : root->Children) {
-            const XmlNode& n = *child;
+        for (XmlNode* child : root->Children) {
+            XmlNode& n = *child;
             switch (FieldOf(n)) {
                 case Field::Title: ch.Title = TextOf(n); break;
                 case Field::Link: ch.Link = AttributeOf(n, "href"); break;
                 case Field::Author:
-                    if (const XmlNode* email = EmailOf(n)) ch.ManagingEditor = TextOf(*email);
+                    if (XmlNode* email = EmailOf(n)) ch.ManagingEditor = TextOf(*email);
                     break;
                 case Field::Tagline: ch.Description = TextOf(n); break;
                 case Field::Generator: ch.Generator = TextOf(n); break;
@@ -320,12 +324,12 @@ bool TFeed::ReadAtom() {
                     break;
                 case Field::Entry: {
                     auto item = std::make_unique<TFeedItem>();
-                    for (const XmlNode* e : n.Children) {
+                    for (XmlNode* e : n.Children) {
                         switch (FieldOf(*e)) {
                             case Field::Title: item->Title = TextOf(*e); break;
                             case Field::Link: item->Link = AttributeOf(*e, "href"); break;
                             case Field::Author:
-                                if (const XmlNode* email = EmailOf(*e)) item->Author = TextOf(*email);
+                                if (XmlNode* email = EmailOf(*e)) item->Author = TextOf(*email);
                                 break;
                             case Field::Id: item->Guid = TextOf(*e); break;
                             case Field::Issued: item->PubDate = Clean(AtomDateToRfc822(e->Value)); break;

@@ -1,6 +1,8 @@
 #include "feed/text/TextRoutines.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cctype>
 #include <optional>
 
@@ -18,8 +20,10 @@ char LowerChar(char c) {
 }
 
 void AppendRef(std::string& out, unsigned long value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     out += "&#";
-    out += std::to_string(value);
+    out.append(digits, end);
     out += ';';
 }
 
@@ -46,21 +50,33 @@ int IndexOfText(std::string_view text, const std::vector<std::string>& list) {
 }
 
 std::string EncodeNumericRefs(std::string_view text) {
+    static const auto kEncoded = [] {
+        std::array<bool, 256> t{};
+        for (int b = 0; b < 256; ++b) t[static_cast<size_t>(b)] = b <= 9 || b == 11 || b == 12 || b >= 127;
+        return t;
+    }();
     std::string out;
     out.reserve(text.size() + 16);
+    size_t from = 0;
     size_t pos = 0;
     while (pos < text.size()) {
         const auto b = static_cast<unsigned char>(text[pos]);
-        if (b < 0x80) {
-            if (b <= 9 || b == 11 || b == 12 || b == 127) AppendRef(out, b);
-            else out.push_back(static_cast<char>(b));
+        if (!kEncoded[b]) {
             ++pos;
             continue;
         }
-        const char32_t cp = NextCodePoint(text, pos);
-        const int cp1252 = UnicodeToCp1252(cp);
-        AppendRef(out, cp1252 >= 0 ? static_cast<unsigned long>(cp1252) : static_cast<unsigned long>(cp));
+        out.append(text, from, pos - from);
+        if (b < 0x80) {
+            AppendRef(out, b);
+            ++pos;
+        } else {
+            const char32_t cp = NextCodePoint(text, pos);
+            const int cp1252 = UnicodeToCp1252(cp);
+            AppendRef(out, cp1252 >= 0 ? static_cast<unsigned long>(cp1252) : static_cast<unsigned long>(cp));
+        }
+        from = pos;
     }
+    out.append(text, from, std::string_view::npos);
     return out;
 }
 

@@ -93,7 +93,9 @@ std::string JoinLinesCrLf(std::string text) {
 
 LoadStatus SaveXmlToFile(const XmlDocument& doc, const std::string& path) {
     try {
-        return WriteFileAtomically(path, doc.WriteToString(XmlLayout::Readable)) ? kLoaded : kUnreadable;
+        const bool saved = WriteFileAtomically(
+            path, [&doc](const ByteSink& sink) { doc.Write(XmlLayout::Readable, sink); });
+        return saved ? kLoaded : kUnreadable;
     } catch (...) {
         return kUnreadable;
     }
@@ -169,9 +171,7 @@ LoadStatus TFeedXMLDoc::RunPipeline(std::string text, Source source, bool repair
     // Group three: repair and parse.
     try {
         if (repair) {
-            std::string repaired = RepairTags(text);
-            text = std::string();  // give the memory back before the next copy is made
-            text.swap(repaired);
+            text = RepairTags(std::move(text));
             if (OnRepaired) OnRepaired(*this);
         }
         if (!Parse(text)) return kUnreadable;

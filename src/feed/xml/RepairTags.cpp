@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "feed/text/Dates.h"
+#include "feed/text/Scan.h"
 #include "feed/text/TextRoutines.h"
 
 namespace feed {
@@ -38,43 +39,52 @@ std::vector<RepairPass> MakePasses() {
     return passes;
 }
 
+// The first '<' or '>' at or after `from`, or the end of the text.
+size_t NextBracket(const std::string& text, size_t from) {
+    static constexpr char kBrackets[] = {'<', '>'};
+    return FindAnyOf(text.data(), from, text.size(), kBrackets);
+}
+
 // Step one: blanks right after "<" and right before ">" of a tag go; a CDATA
-// section and angle brackets that close no tag are left as written.
-std::string DropTagBlanks(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    size_t i = 0;
+// section and angle brackets that close no tag are left as written. Works in
+// place, since it only ever removes characters.
+void DropTagBlanks(std::string& text) {
+    char* p = text.data();
     const size_t n = text.size();
-    while (i < n) {
-        const size_t lt = text.find('<', i);
-        if (lt == std::string_view::npos) {
-            out.append(text, i, std::string_view::npos);
-            break;
-        }
-        out.append(text, i, lt - i);
-        if (n - lt >= 9 && SameText(text.substr(lt, 9), "<![CDATA[")) {
+    size_t w = 0;  // write position; everything before it is final
+    size_t r = 0;  // read position
+    auto keep = [&](size_t from, size_t to) {
+        if (w != from) std::memmove(p + w, p + from, to - from);
+        w += to - from;
+    };
+    while (r < n) {
+        const void* hit = std::memchr(p + r, '<', n - r);
+        const size_t lt = hit ? static_cast<size_t>(static_cast<const char*>(hit) - p) : n;
+        keep(r, lt);
+        if (lt == n) break;
+        if (n - lt >= 9 && SameText(std::string_view(p + lt, 9), "<![CDATA[")) {
             const size_t end = text.find("]]>", lt + 9);
-            const size_t stop = end == std::string_view::npos ? n : end + 3;
-            out.append(text, lt, stop - lt);
-            i = stop;
+            const size_t stop = end == std::string::npos ? n : end + 3;
+            keep(lt, stop);
+            r = stop;
             continue;
         }
-        const size_t j = text.find_first_of("<>", lt + 1);
-        if (j == std::string_view::npos || text[j] == '<') {
-            out.push_back('<');
-            i = lt + 1;
+        const size_t j = NextBracket(text, lt + 1);
+        if (j == n || p[j] == '<') {
+            keep(lt, lt + 1);
+            r = lt + 1;
             continue;
         }
         size_t b = lt + 1;
-        while (b < j && text[b] == ' ') ++b;
+        while (b < j && p[b] == ' ') ++b;
         size_t e = j;
-        while (e > b && text[e - 1] == ' ') --e;
-        out.push_back('<');
-        out.append(text, b, e - b);
-        out.push_back('>');
-        i = j + 1;
+        while (e > b && p[e - 1] == ' ') --e;
+        keep(lt, lt + 1);
+        keep(b, e);
+        keep(j, j + 1);
+        r = j + 1;
     }
-    return out;
+    text.resize(w);
 }
 
 // Lower-case key of a tag name, for the lookup of known names.
@@ -106,8 +116,15 @@ struct NameTable {
 
     const Entry* Find(const std::vector<Entry>& list, std::string_view token) const {
         if (token.size() > 3 && (token[3] == ':') && SameText(token.substr(0, 3), "rdf")) token = token.substr(0, 3);
+        if (token.size() < 2 || token.size() > 15) return nullptr;
+        char lower[16];
+        for (size_t i = 0; i < token.size(); ++i) {
+            const char c = token[i];
+            lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+        }
+        const std::string_view key(lower, token.size());
         for (const Entry& e : list)
-            if (SameText(token, e.Lower)) return &e;
+            if (e.Lower.size() == key.size() && e.Lower[0] == key[0] && e.Lower == key) return &e;
         return nullptr;
     }
 };
@@ -129,8 +146,7 @@ struct Candidate {
 void MarkKnownTags(std::string& text) {
     // Markup inside a CDATA section is text: its brackets take no part.
     std::vector<uint32_t> brackets;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '<' && text[i] != '>') continue;
+    for (size_t i = NextBracket(text, 0); i < text.size(); i = NextBracket(text, i + 1)) {
         brackets.push_back(static_cast<uint32_t>(i));
         if (text[i] == '<' && text.size() - i >= 9 && SameText(std::string_view(text).substr(i, 9), "<![CDATA[")) {
             const size_t end = text.find("]]>", i + 9);
@@ -260,10 +276,11 @@ std::string EscapeRemaining(std::string_view text) {
     out.reserve(text.size() + text.size() / 8);
     bool inTag = false;
     size_t from = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
+    const size_t n = text.size();
+    static constexpr char kSet[] = {'<', '>', '&', '\'', kOpen, kClose};
+    for (size_t i = FindAnyOf(text.data(), 0, n, kSet); i < n; i = FindAnyOf(text.data(), i + 1, n, kSet)) {
         const char* rep;
-        switch (c) {
+        switch (text[i]) {
             case '<': rep = "&lt;"; break;
             case '>': rep = "&gt;"; break;
             case '&':
@@ -278,11 +295,10 @@ std::string EscapeRemaining(std::string_view text) {
                 inTag = true;
                 rep = "<";
                 break;
-            case kClose:
+            default:  // kClose
                 inTag = false;
                 rep = ">";
                 break;
-            default: continue;
         }
         out.append(text, from, i - from);
         out += rep;
@@ -296,7 +312,7 @@ std::string EscapeRemaining(std::string_view text) {
 std::string NormalizeDates(std::string text, std::string_view open, std::string_view close) {
     if (text.find(open) == std::string::npos) return text;
     std::string out;
-    out.reserve(text.size());
+    out.reserve(text.size() + text.size() / 16);
     std::string src = std::move(text);
     size_t pos = 0;
     for (;;) {
@@ -325,6 +341,54 @@ std::string NormalizeDates(std::string text, std::string_view open, std::string_
     return out;
 }
 
+// Step eleven for both names in one pass. Taking pubDate first and
+// lastBuildDate after makes a difference only when a date holds markup; then
+// the two passes run one after the other.
+std::string NormalizeAllDates(std::string text) {
+    static constexpr std::string_view kTags[2][2] = {{"<pubDate>", "</pubDate>"},
+                                                     {"<lastBuildDate>", "</lastBuildDate>"}};
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    const char* p = text.data();
+    const size_t n = text.size();
+    size_t pos = 0;
+    size_t at = 0;
+    bool unclosed[2] = {false, false};  // no end tag of that name is left
+    while (at < n) {
+        const void* hit = std::memchr(p + at, '<', n - at);
+        if (!hit) break;
+        const size_t lt = static_cast<size_t>(static_cast<const char*>(hit) - p);
+        at = lt + 1;
+        for (int k = 0; k < 2; ++k) {
+            const auto& tag = kTags[k];
+            if (unclosed[k] || n - lt < tag[0].size() || std::memcmp(p + lt, tag[0].data(), tag[0].size()) != 0)
+                continue;
+            const size_t start = lt + tag[0].size();
+            const void* next = std::memchr(p + start, '<', n - start);
+            const size_t q = next ? static_cast<size_t>(static_cast<const char*>(next) - p) : n;
+            if (q == n || n - q < tag[1].size() || std::memcmp(p + q, tag[1].data(), tag[1].size()) != 0) {
+                // The date holds markup, or is never closed: the plain passes decide.
+                if (text.find(tag[1], start) == std::string::npos) {
+                    unclosed[k] = true;
+                    break;
+                }
+                text = NormalizeDates(std::move(text), "<pubDate>", "</pubDate>");
+                return NormalizeDates(std::move(text), "<lastBuildDate>", "</lastBuildDate>");
+            }
+            if (q - start > 3) {
+                out.append(p + pos, start - pos);
+                out += NormalizeRfc822Date(std::string_view(p + start, q - start));
+                pos = q;
+            }
+            at = q;
+            break;
+        }
+    }
+    if (pos == 0) return text;
+    out.append(p + pos, n - pos);
+    return out;
+}
+
 }  // namespace
 
 const std::vector<RepairPass>& RepairPasses() {
@@ -332,17 +396,17 @@ const std::vector<RepairPass>& RepairPasses() {
     return passes;
 }
 
-std::string RepairTags(std::string_view input) {
-    std::string text = DropTagBlanks(input);
+std::string RepairTags(std::string text) {
+    DropTagBlanks(text);
     MarkKnownTags(text);
     if (ContainsNoCase(text, "</xml>")) RemoveAll(text, "</xml>", true);
     if (ContainsNoCase(text, "<![cdata[")) {
         RemoveAll(text, "<![CDATA[", true);
         RemoveAll(text, "]]>", false);
     }
-    text = EscapeRemaining(text);
-    text = NormalizeDates(std::move(text), "<pubDate>", "</pubDate>");
-    return NormalizeDates(std::move(text), "<lastBuildDate>", "</lastBuildDate>");
+    std::string escaped = EscapeRemaining(text);
+    text = std::string();  // the marked text is no longer needed
+    return NormalizeAllDates(std::move(escaped));
 }
 
 }  // namespace feed

@@ -25,6 +25,6 @@ const std::vector<RepairPass>& RepairPasses();
 // known names are kept. Blanks next to the angle brackets of tags are dropped.
 // Everything else that looks like markup is escaped; "</xml>" is dropped, and
 // so are CDATA brackets when the text has any. Work is linear in the text.
-std::string RepairTags(std::string_view text);
+std::string RepairTags(std::string text);
 
 }  // namespace feed

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "feed/text/Encoding.h"
+#include "feed/text/Scan.h"
 #include "feed/text/TextRoutines.h"
 
 namespace feed {
@@ -298,34 +299,54 @@ bool HasElementChildren(const XmlNode& node) {
     return false;
 }
 
-void WriteNode(std::string& out, const XmlNode& node, XmlLayout layout, int depth) {
-    if (!node.IsElement()) {
-        if (node.NodeKind == XmlNode::Kind::Comment) {
-            out += "<!--";
-            out += node.Value;
-            out += "-->";
-        }
-        return;
+// Writes nodes into a buffer that is handed to the sink whenever it grows large.
+class Serializer {
+public:
+    Serializer(XmlLayout layout, const XmlSink& sink) : readable_(layout == XmlLayout::Readable), sink_(sink) {
+        out_.reserve(kChunk + 4096);
     }
-    const bool readable = layout == XmlLayout::Readable;
-    if (readable) out.append(static_cast<size_t>(depth) * 2, ' ');
-    WriteStartTag(out, node);
-    AppendEscaped(out, node.Value);
-    if (HasElementChildren(node)) {
-        for (const XmlNode* child : node.Children) {
-            if (!child->IsElement()) continue;
-            if (readable) out += "\r\n";
-            WriteNode(out, *child, layout, depth + 1);
+    std::string& Out() { return out_; }
+
+    void Node(const XmlNode& node, int depth) {
+        if (!node.IsElement()) {
+            if (node.NodeKind == XmlNode::Kind::Comment) {
+                out_ += "<!--";
+                out_ += node.Value;
+                out_ += "-->";
+            }
+            return;
         }
-        if (readable) {
-            out += "\r\n";
-            out.append(static_cast<size_t>(depth) * 2, ' ');
+        if (readable_) out_.append(static_cast<size_t>(depth) * 2, ' ');
+        WriteStartTag(out_, node);
+        AppendEscaped(out_, node.Value);
+        if (HasElementChildren(node)) {
+            for (const XmlNode* child : node.Children) {
+                if (!child->IsElement()) continue;
+                if (readable_) out_ += "\r\n";
+                Node(*child, depth + 1);
+            }
+            if (readable_) {
+                out_ += "\r\n";
+                out_.append(static_cast<size_t>(depth) * 2, ' ');
+            }
         }
+        out_ += "</";
+        out_ += node.Name;
+        out_.push_back('>');
+        if (out_.size() >= kChunk) Flush();
     }
-    out += "</";
-    out += node.Name;
-    out.push_back('>');
-}
+
+    void Flush() {
+        if (!out_.empty()) sink_(out_);
+        out_.clear();
+    }
+
+private:
+    static constexpr size_t kChunk = 1 << 20;
+    bool readable_;
+    const XmlSink& sink_;
+    std::string out_;
+};
 
 }  // namespace
 
@@ -359,16 +380,17 @@ const XmlNode* XmlNode::FindFirst(std::string_view name) const {
 }
 
 void AppendEscaped(std::string& out, std::string_view text) {
+    static constexpr char kMarkup[] = {'&', '<', '>', '\'', '"'};
     size_t from = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
+    const size_t n = text.size();
+    for (size_t i = FindAnyOf(text.data(), 0, n, kMarkup); i < n; i = FindAnyOf(text.data(), i + 1, n, kMarkup)) {
         const char* entity;
         switch (text[i]) {
             case '&': entity = "&amp;"; break;
             case '<': entity = "&lt;"; break;
             case '>': entity = "&gt;"; break;
             case '\'': entity = "&apos;"; break;
-            case '"': entity = "&quot;"; break;
-            default: continue;
+            default: entity = "&quot;"; break;
         }
         out.append(text.data() + from, i - from);
         out += entity;
@@ -427,17 +449,25 @@ bool XmlDocument::Parse(std::string_view text) {
     }
 }
 
+void XmlDocument::Write(XmlLayout layout, const XmlSink& sink) const {
+    Serializer out(layout, sink);
+    out.Out() += "<?xml version=\"";
+    out.Out() += DeclarationVersion;
+    out.Out() += "\" encoding=\"";
+    out.Out() += DeclarationEncoding;
+    out.Out() += "\"?>";
+    out.Out() += layout == XmlLayout::Readable ? "\r\n" : "\n";
+    if (root_) out.Node(*root_, 0);
+    out.Flush();
+}
+
 std::string XmlDocument::WriteToString(XmlLayout layout) const {
-    std::string out;
-    out.reserve(nodes_.size() * 48 + 64);
-    out += "<?xml version=\"";
-    out += DeclarationVersion;
-    out += "\" encoding=\"";
-    out += DeclarationEncoding;
-    out += "\"?>";
-    out += layout == XmlLayout::Readable ? "\r\n" : "\n";
-    if (root_) WriteNode(out, *root_, layout, 0);
-    return out;
+    std::string text;
+    Write(layout, [&text](std::string_view chunk) {
+        if (text.empty()) text.reserve(chunk.size() * 2);
+        text += chunk;
+    });
+    return text;
 }
 
 }  // namespace feed

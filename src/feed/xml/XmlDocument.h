@@ -10,6 +10,7 @@
 // here.
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -45,6 +46,9 @@ public:
 
 enum class XmlLayout { Compact, Readable };
 
+// Receives the written document piece by piece.
+using XmlSink = std::function<void(std::string_view)>;
+
 class XmlDocument {
 public:
     XmlDocument();
@@ -71,6 +75,8 @@ public:
     // depth. Compact: declaration, LF, then the tree on one line. Neither ends
     // with a line break.
     std::string WriteToString(XmlLayout layout) const;
+    // The same text handed to the sink in pieces of about a megabyte.
+    void Write(XmlLayout layout, const XmlSink& sink) const;
 
     std::string DeclarationVersion = "1.0";
     std::string DeclarationEncoding = "windows-1252";
