@@ -80,40 +80,45 @@ std::string EncodeNumericRefs(std::string_view text) {
     return out;
 }
 
-NumericRef ReadNumericRef(std::string_view ref) {
-    // ref is "&#" digits ";"
-    const size_t length = ref.size();
-    const bool shortForm = length >= 5 && length <= 8;
-    std::string_view digits = ref.substr(2, length - 3);
+std::optional<unsigned long> ReferenceValue(std::string_view digits) {
     bool hex = false;
     if (!digits.empty() && (digits[0] == 'x' || digits[0] == 'X')) {
         hex = true;
         digits.remove_prefix(1);
     }
+    if (digits.empty()) return std::nullopt;
     unsigned long value = 0;
-    bool number = !digits.empty();
     for (char c : digits) {
         int d;
         if (c >= '0' && c <= '9') d = c - '0';
         else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
         else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else {
-            number = false;
-            break;
-        }
+        else return std::nullopt;
         value = value * (hex ? 16 : 10) + static_cast<unsigned long>(d);
         if (value > 0x10FFFF) value = 0x110000;  // names no character; stop growing
     }
-    if (!number) return {NumericRef::Text, 0};
-    if (!shortForm && value <= 255) return {NumericRef::Text, 0};
-    if (value < 128) return {NumericRef::Char, static_cast<char32_t>(value)};
+    return value;
+}
+
+std::optional<char32_t> ReferencedCharacter(unsigned long value) {
+    if (value < 128) return static_cast<char32_t>(value);
     if (value < 160) {
         const char32_t c = Cp1252ToUnicode(static_cast<unsigned char>(value));
-        if (c < 0xA0) return {NumericRef::Text, 0};  // unassigned in the code page
-        return {NumericRef::Char, c};
+        if (c < 0xA0) return std::nullopt;  // unassigned in the code page
+        return c;
     }
-    if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return {NumericRef::Text, 0};
-    return {NumericRef::Char, static_cast<char32_t>(value)};
+    if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return std::nullopt;
+    return static_cast<char32_t>(value);
+}
+
+NumericRef ReadNumericRef(std::string_view ref) {
+    // ref is "&#" digits ";"
+    const bool shortForm = ref.size() >= 5 && ref.size() <= 8;
+    const std::optional<unsigned long> value = ReferenceValue(ref.substr(2, ref.size() - 3));
+    if (!value || (!shortForm && *value <= 255)) return {NumericRef::Text, 0};
+    const std::optional<char32_t> c = ReferencedCharacter(*value);
+    if (!c) return {NumericRef::Text, 0};
+    return {NumericRef::Char, *c};
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // used in feed files, the markup escaper of the tag repair and name lookup.
 // All texts are UTF-8.
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -57,6 +58,14 @@ struct NumericRef {
     enum Kind { Char, Text } What = Text;
     char32_t Value = 0;
 };
+// The value of the digits of a reference ("65", "x41"), or nothing when they
+// are no number. Values beyond Unicode come back as 0x110000.
+std::optional<unsigned long> ReferenceValue(std::string_view digits);
+
+// The character a reference value stands for: 128..159 are Windows-1252
+// bytes; nothing for a value that names no character.
+std::optional<char32_t> ReferencedCharacter(unsigned long value);
+
 // Reads a whole reference text ("&#65;", "&#x41;").
 NumericRef ReadNumericRef(std::string_view ref);
 

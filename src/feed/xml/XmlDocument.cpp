@@ -43,34 +43,12 @@ size_t DecodeEntity(std::string_view text, size_t pos, std::string& out) {
         out.push_back(named);
         return semi + 1;
     }
+    // Character references up to 254 and beyond 255; 255 is left to the feed's own decoding.
     if (body.size() >= 2 && body[0] == '#') {
-        bool hex = body[1] == 'x' || body[1] == 'X';
-        std::string_view digits = body.substr(hex ? 2 : 1);
-        unsigned long value = 0;
-        bool ok = !digits.empty();
-        for (char c : digits) {
-            int d;
-            if (c >= '0' && c <= '9') d = c - '0';
-            else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-            else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-            else {
-                ok = false;
-                break;
-            }
-            value = value * (hex ? 16 : 10) + static_cast<unsigned long>(d);
-            if (value > 0x10FFFF) value = 0x110000;
-        }
-        if (ok && value != 255) {
-            char32_t c = static_cast<char32_t>(value);
-            bool named_char = true;
-            if (value >= 128 && value < 160) {
-                c = Cp1252ToUnicode(static_cast<unsigned char>(value));
-                named_char = c >= 0xA0;
-            } else if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-                named_char = false;
-            }
-            if (named_char) {
-                AppendUtf8(out, c);
+        const std::optional<unsigned long> value = ReferenceValue(body.substr(1));
+        if (value && *value != 255) {
+            if (const std::optional<char32_t> c = ReferencedCharacter(*value)) {
+                AppendUtf8(out, *c);
                 return semi + 1;
             }
         }
