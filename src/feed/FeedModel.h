@@ -132,6 +132,8 @@ public:
     LoadStatus LoadFromText(std::string_view text);
 
     void DetectVersion();
+    // The readers fill the model from XmlDoc; the document gives up the texts
+    // it hands over, so a large feed is not held twice.
     bool ReadRss();
     bool ReadAtom();
 
