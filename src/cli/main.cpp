@@ -14,7 +14,6 @@
 #include "feed/FileIo.h"
 #include "feed/Validation.h"
 #include "feed/text/Dates.h"
-#include "feed/text/Encoding.h"
 #include "feed/text/TextRoutines.h"
 
 namespace {
@@ -137,18 +136,12 @@ public:
         return *this;
     }
     // A JSON string: quotes, backslashes and control characters escaped, the
-    // rest as UTF-8.
+    // rest as it stands (the model's text is always valid UTF-8).
     JsonOut& String(std::string_view text) {
-        std::string repaired;
-        if (!feed::IsValidUtf8(text)) {
-            repaired = feed::EnsureUtf8(std::string(text));
-            text = repaired;
-        }
         buffer_ += '"';
         size_t from = 0;
-        for (size_t i = 0; i < text.size(); ++i) {
+        for (size_t i = NextSpecial(text, 0); i < text.size(); i = NextSpecial(text, i + 1)) {
             const auto c = static_cast<unsigned char>(text[i]);
-            if (c >= 0x20 && c != '"' && c != '\\') continue;
             buffer_.append(text, from, i - from);
             switch (c) {
                 case '"': buffer_ += "\\\""; break;
@@ -179,6 +172,14 @@ public:
     }
 
 private:
+    // The next quote, backslash or control character at or after `from`, or the end.
+    static size_t NextSpecial(std::string_view text, size_t from) {
+        const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+        const size_t n = text.size();
+        while (from < n && p[from] >= 0x20 && p[from] != '"' && p[from] != '\\') ++from;
+        return from;
+    }
+
     std::string buffer_;
 };
 
