@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,11 @@ struct FuzzFile {
     std::string name;
     std::string path;
 };
+
+// Failure messages name the file rather than dump the object's bytes.
+void PrintTo(const FuzzFile& file, std::ostream* os) {
+    *os << file.path;
+}
 
 // The files of data/fuzz by name, each with a test name made of its letters and digits.
 std::vector<FuzzFile> FuzzFiles() {
