@@ -405,7 +405,7 @@ std::string RepairTags(std::string text) {
         RemoveAll(text, "]]>", false);
     }
     std::string escaped = EscapeRemaining(text);
-    text = std::string();  // the marked text is no longer needed
+    std::string().swap(text);  // the marked text is no longer needed: give its memory back
     return NormalizeAllDates(std::move(escaped));
 }
 

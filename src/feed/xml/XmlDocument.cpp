@@ -192,7 +192,11 @@ private:
                 AppendCharacterData(text_, pos, text_.size(), current->Value);
                 throw ParseError(text_.size(), "unexpected end of the document: <" + current->Name + "> is not closed");
             }
-            if (lt > pos) AppendCharacterData(text_, pos, lt, current->Value);
+            if (lt > pos) {
+                // A value read whole is sized once, not grown by doubling.
+                if (current->Value.empty()) current->Value.reserve(lt - pos);
+                AppendCharacterData(text_, pos, lt, current->Value);
+            }
             pos = lt;
             if (text_.compare(pos, 2, "</") == 0) {
                 const size_t nameEnd = ReadName(pos + 2);
