@@ -41,10 +41,10 @@ TEST_P(ValidationTest, ListsWhatIsMissing) {
     feed.Channel->Title = c.title;
     feed.Channel->Description = c.description;
     feed.Channel->Link = c.link;
-    for (const ItemSpec& spec : c.items) {
+    for (const ItemSpec& wanted : c.items) {
         auto item = std::make_unique<TFeedItem>();
-        item->Title = spec.title;
-        item->Description = spec.description;
+        item->Title = wanted.title;
+        item->Description = wanted.description;
         feed.Channel->Items.push_back(std::move(item));
     }
     EXPECT_EQ(FeedValidationProblems(feed), c.problems.empty() ? "" : kHead + c.problems);
