@@ -326,3 +326,34 @@ TEST(RepairDifferentialTest, LinearRepairMatchesPassesOnAWholeFeed) {
 
 }  // namespace
 }  // namespace feed
+
+namespace feed {
+namespace {
+
+std::string NestedDates(int depth, const std::string& each) {
+    std::string text = "<item>";
+    for (int i = 0; i < depth; ++i) text += "<pubDate>" + each;
+    return text + "</pubDate></item>";
+}
+
+TEST(RepairDatesTest, NestedDateTagsAreRewrittenInTurn) {
+    test::ScopedTimeZone zone(test::kUtc);
+    for (const std::string& each : {std::string(" x "), std::string("Tue, 01 Jun 2004 10:00:00 GMT "), std::string("")}) {
+        SCOPED_TRACE(each);
+        for (int depth : {1, 2, 7, 40, 200}) {  // the deepest regions are too long to be dates
+            const std::string text = NestedDates(depth, each);
+            EXPECT_EQ(RepairTags(text), ReferenceRepair(text)) << "depth " << depth;
+        }
+    }
+}
+
+TEST(RepairDatesTest, DeeplyNestedDateTagsStayTractable) {
+    // Each level's date region holds all deeper ones; rewriting them one after
+    // the other must not copy the rest of the text each time.
+    const std::string text = NestedDates(200000, " x ");
+    const std::string repaired = RepairTags(text);
+    EXPECT_EQ(repaired.size(), text.size() - 200000);  // one blank trimmed at each level
+}
+
+}  // namespace
+}  // namespace feed

@@ -515,6 +515,8 @@ std::string NormalizeRfc822Date(std::string_view text) {
     const std::string_view trimmed = Trim(text);
     if (trimmed.empty())
         return {};
+    if (trimmed.size() > kLongestDateText)
+        return std::string(trimmed);
     try {
         std::string work(trimmed);
         for (char& c : work)

@@ -50,6 +50,10 @@ struct InternetDate {
 // blanks by the caller if wanted); nothing when the text does not have that shape.
 std::optional<InternetDate> ReadInternetDate(std::string_view text);
 
+// Texts longer than this are never read as dates, so normalising stays cheap
+// whatever a feed holds.
+inline constexpr size_t kLongestDateText = 1024;
+
 // The RFC 822 text of a date text: a date with a zone keeps its instant and is
 // shown in local time; a date without a zone keeps its clock time. A text that
 // is no date comes back trimmed of blanks and control characters; empty stays empty.

@@ -308,36 +308,56 @@ std::string EscapeRemaining(std::string_view text) {
     return out;
 }
 
-// Step eleven for one element name.
+// Step eleven for one element name. A date region may hold further start tags
+// of the same name; those are looked at in the rewritten region in turn, and
+// all of them end at the same end tag. Regions too long to be dates are only
+// trimmed, which needs no copy, so nesting costs no more than a single pass.
 std::string NormalizeDates(std::string text, std::string_view open, std::string_view close) {
     if (text.find(open) == std::string::npos) return text;
     std::string out;
     out.reserve(text.size() + text.size() / 16);
-    std::string src = std::move(text);
+    const std::string_view src(text);
     size_t pos = 0;
     for (;;) {
         const size_t p = src.find(open, pos);
-        if (p == std::string::npos) break;
+        if (p == std::string_view::npos) break;
         const size_t start = p + open.size();
         const size_t q = src.find(close, start);
-        if (q == std::string::npos) break;
+        if (q == std::string_view::npos) break;
         out.append(src, pos, start - pos);
         pos = start;
         if (q - start <= 3) continue;
-        const std::string_view between = std::string_view(src).substr(start, q - start);
-        std::string normal = NormalizeRfc822Date(between);
-        if (between.find(open) == std::string_view::npos) {
-            out += normal;
-            pos = q;
-        } else {
-            // A start tag inside the date: the search goes on in the rewritten text.
-            std::string rest = std::move(normal);
-            rest.append(src, q, std::string::npos);
-            src.swap(rest);
-            pos = 0;
+        std::string owned;
+        std::string_view region = src.substr(start, q - start);
+        for (;;) {
+            std::string normal;
+            std::string_view rewritten;
+            if (TrimControls(region).size() > kLongestDateText) {
+                rewritten = TrimControls(region);
+            } else {
+                normal = NormalizeRfc822Date(region);
+                rewritten = normal;
+            }
+            const size_t inner = rewritten.find(open);
+            if (inner == std::string_view::npos) {
+                out.append(rewritten);
+                break;
+            }
+            const size_t innerStart = inner + open.size();
+            out.append(rewritten, 0, innerStart);
+            region = rewritten.substr(innerStart);
+            if (region.size() <= 3) {
+                out.append(region);
+                break;
+            }
+            if (!normal.empty()) {
+                owned.assign(region);  // short: the normalised text is about to go
+                region = owned;
+            }
         }
+        pos = q;
     }
-    out.append(src, pos, std::string::npos);
+    out.append(src, pos, std::string_view::npos);
     return out;
 }
 
