@@ -1,3 +1,13 @@
+// The tag repair runs in these steps:
+//   1      blanks right after "<" and before ">" of a tag go;
+//   2 to 6 known tags are marked as kept, pass by pass in the order of RepairPasses();
+//   7      every "</xml>" goes;
+//   8      CDATA brackets go, when the text has any;
+//   9, 10  all other markup is escaped and the kept tags become real tags again;
+//   11     the dates of pubDate and lastBuildDate are normalised.
+// Each step is one linear pass; together they give what one whole-text
+// replacement per name and step would give.
+
 #include "feed/xml/RepairTags.h"
 
 #include <array>
