@@ -14,6 +14,7 @@
 #include "feed/FileIo.h"
 #include "feed/Validation.h"
 #include "feed/text/Dates.h"
+#include "feed/text/Scan.h"
 #include "feed/text/TextRoutines.h"
 
 namespace {
@@ -174,10 +175,8 @@ public:
 private:
     // The next quote, backslash or control character at or after `from`, or the end.
     static size_t NextSpecial(std::string_view text, size_t from) {
-        const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-        const size_t n = text.size();
-        while (from < n && p[from] >= 0x20 && p[from] != '"' && p[from] != '\\') ++from;
-        return from;
+        static constexpr char kQuoteAndBackslash[] = {'"', '\\'};
+        return feed::FindControlOrAnyOf(text.data(), from, text.size(), kQuoteAndBackslash);
     }
 
     std::string buffer_;
