@@ -176,24 +176,9 @@ TEST_P(CliHttpTest, DownloadsLikeTheFile) {
 INSTANTIATE_TEST_SUITE_P(Cli, CliHttpTest, testing::ValuesIn(kHttpCases),
                          [](const auto& info) { return info.param.name; });
 
-// A loopback port on which nothing listens: bound, read, closed.
-int ClosedPort() {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    int port = 0;
-    if (bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-        port = ntohs(addr.sin_port);
-    close(s);
-    return port;
-}
-
 TEST(CliHttp, AnAddressNobodyAnswersIsADownloadFailure) {
     feed::test::BypassProxiesForLoopback();
-    const int port = ClosedPort();
+    const int port = feed::test::ClosedLoopbackPort();
     ASSERT_GT(port, 0);
     for (const std::string scheme : {"http://", "https://", "HTTPS://"}) {
         const std::string address = scheme + "127.0.0.1:" + std::to_string(port) + "/feed.xml";

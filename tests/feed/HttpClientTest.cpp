@@ -104,26 +104,9 @@ TEST_P(HttpFetchTest, ReportsTheOutcome) {
 INSTANTIATE_TEST_SUITE_P(Server, HttpFetchTest, ::testing::ValuesIn(kFetchCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A loopback port that nothing listens on: bound to find a free one, then closed.
-int ClosedLoopbackPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return 0;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    close(fd);
-    return port;
-}
 
 TEST_F(HttpClientTest, RefusedConnectionFails) {
-    const int port = ClosedLoopbackPort();
+    const int port = test::ClosedLoopbackPort();
     ASSERT_GT(port, 0);
 
     const HttpResult result =
