@@ -85,8 +85,7 @@ void TFeed::Clear() {
 }
 
 bool PermaLinkValue(const std::string& text) {
-    const std::string_view t = TrimControls(text);
-    return !(SameText(t, "false") || t == "0");
+    return BooleanText(text, true);
 }
 
 std::string CategorySummary(const std::string& category, const std::string& domain) {

@@ -156,7 +156,7 @@ std::string GuidSummary(const TFeedItem& item);
 std::string SourceSummary(const TFeedItem& item);
 std::string EnclosureSummary(const TFeedItem& item);
 
-// The Boolean meaning of a GuidIsPermaLink text: false only for "false" (any case) or "0".
+// The Boolean meaning of a GuidIsPermaLink text, true when empty or unreadable.
 bool PermaLinkValue(const std::string& text);
 
 // Called after each image, item and at the end of a read and a build, so a

@@ -197,6 +197,21 @@ TEST(IndexOfTextTest, FindsWithoutRegardToCase) {
     EXPECT_EQ(IndexOfText("", {}), -1);
 }
 
+TEST(BooleanTextTest, ReadsNumbersAndWordsElseTheFallback) {
+    struct Case {
+        const char* text;
+        bool fallback;
+        bool expected;
+    };
+    for (const Case& c : std::vector<Case>{{"True", false, true},   {"FALSE", true, false}, {"0", true, false},
+                                           {"-1", false, true},     {"00", true, false},    {"7", false, true},
+                                           {"", true, true},        {"", false, false},     {"yes", false, false},
+                                           {" true", false, false}, {"+", true, true},      {"1.0", false, false}}) {
+        SCOPED_TRACE(std::string("'") + c.text + "' fallback " + (c.fallback ? "true" : "false"));
+        EXPECT_EQ(BooleanText(c.text, c.fallback), c.expected);
+    }
+}
+
 TEST(FileVersionTextTest, KnowsTheFileVersion) {
     EXPECT_EQ(FileVersionText("FileVersion"), "1.0.2.0");
     EXPECT_EQ(FileVersionText("NoSuchString"), "");

@@ -243,6 +243,20 @@ std::string EscapeMarkup(std::string_view text) {
     return out;
 }
 
+bool BooleanText(std::string_view text, bool fallback) {
+    if (SameText(text, "true")) return true;
+    if (SameText(text, "false")) return false;
+    std::string_view digits = text;
+    if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) digits.remove_prefix(1);
+    if (digits.empty()) return fallback;
+    bool zero = true;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return fallback;
+        zero = zero && c == '0';
+    }
+    return !zero;
+}
+
 std::string_view TrimControls(std::string_view text) {
     size_t b = 0;
     size_t e = text.size();

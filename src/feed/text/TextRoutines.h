@@ -46,6 +46,10 @@ std::string DecodeNumericRefsByPasses(std::string_view text);
 // that start with it to "&amp;", "'" to "&apos;", in that order.
 std::string EscapeMarkup(std::string_view text);
 
+// A Boolean written as text: a decimal number (0 false, any other true) or
+// "True"/"False" in any letter case; anything else gives the fallback.
+bool BooleanText(std::string_view text, bool fallback);
+
 // The text without characters of code 32 and below at either end.
 std::string_view TrimControls(std::string_view text);
 
