@@ -77,11 +77,13 @@ TEST(XmlParseTest, KeepsCommentsAsChildrenAndCdataAsText) {
 TEST(XmlParseTest, DeepNestingNeitherCrashesNorRecurses) {
     std::string text;
     for (int i = 0; i < 200000; ++i) text += "<a>";
-    text += "<target/>";
+    text += "<target></target>";
     for (int i = 0; i < 200000; ++i) text += "</a>";
     XmlDocument doc;
     ASSERT_TRUE(doc.Parse(text));
     EXPECT_NE(doc.Root()->FindFirst("TARGET"), nullptr);
+    const std::string written = doc.WriteToString(XmlLayout::Compact);
+    EXPECT_EQ(written.substr(written.find('\n') + 1), text);
 }
 
 TEST(XmlWriteTest, ReadableAndCompactLayouts) {

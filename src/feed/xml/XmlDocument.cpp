@@ -289,33 +289,36 @@ public:
     }
     std::string& Out() { return out_; }
 
-    void Node(const XmlNode& node, int depth) {
-        if (!node.IsElement()) {
-            if (node.NodeKind == XmlNode::Kind::Comment) {
-                out_ += "<!--";
-                out_ += node.Value;
-                out_ += "-->";
-            }
+    // Writes an element with everything below it. Iterative, so the depth of
+    // a document is no limit; only elements are written.
+    void Element(const XmlNode& top) {
+        struct Frame {
+            const XmlNode* Node;
+            size_t NextChild;
+        };
+        std::vector<Frame> open;
+        Start(top, 0);
+        if (!HasElementChildren(top)) {
+            End(top, 0, false);
             return;
         }
-        if (readable_) out_.append(static_cast<size_t>(depth) * 2, ' ');
-        WriteStartTag(out_, node);
-        AppendEscaped(out_, node.Value);
-        if (HasElementChildren(node)) {
-            for (const XmlNode* child : node.Children) {
-                if (!child->IsElement()) continue;
-                if (readable_) out_ += "\r\n";
-                Node(*child, depth + 1);
+        open.push_back({&top, 0});
+        while (!open.empty()) {
+            Frame& frame = open.back();
+            const size_t depth = open.size() - 1;
+            const auto& children = frame.Node->Children;
+            while (frame.NextChild < children.size() && !children[frame.NextChild]->IsElement()) ++frame.NextChild;
+            if (frame.NextChild == children.size()) {
+                End(*frame.Node, depth, true);
+                open.pop_back();
+                continue;
             }
-            if (readable_) {
-                out_ += "\r\n";
-                out_.append(static_cast<size_t>(depth) * 2, ' ');
-            }
+            const XmlNode& child = *children[frame.NextChild++];
+            if (readable_) out_ += "\r\n";
+            Start(child, depth + 1);
+            if (HasElementChildren(child)) open.push_back({&child, 0});
+            else End(child, depth + 1, false);
         }
-        out_ += "</";
-        out_ += node.Name;
-        out_.push_back('>');
-        if (out_.size() >= kChunk) Flush();
     }
 
     void Flush() {
@@ -324,6 +327,23 @@ public:
     }
 
 private:
+    void Start(const XmlNode& node, size_t depth) {
+        if (readable_) out_.append(depth * 2, ' ');
+        WriteStartTag(out_, node);
+        AppendEscaped(out_, node.Value);
+    }
+
+    void End(const XmlNode& node, size_t depth, bool afterChildren) {
+        if (afterChildren && readable_) {
+            out_ += "\r\n";
+            out_.append(depth * 2, ' ');
+        }
+        out_ += "</";
+        out_ += node.Name;
+        out_.push_back('>');
+        if (out_.size() >= kChunk) Flush();
+    }
+
     static constexpr size_t kChunk = 1 << 20;
     bool readable_;
     const XmlSink& sink_;
@@ -439,7 +459,7 @@ void XmlDocument::Write(XmlLayout layout, const XmlSink& sink) const {
     out.Out() += DeclarationEncoding;
     out.Out() += "\"?>";
     out.Out() += layout == XmlLayout::Readable ? "\r\n" : "\n";
-    if (root_) out.Node(*root_, 0);
+    if (root_ && root_->IsElement()) out.Element(*root_);
     out.Flush();
 }
 
