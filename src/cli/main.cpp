@@ -13,6 +13,7 @@
 #include "feed/FeedModel.h"
 #include "feed/FileIo.h"
 #include "feed/Validation.h"
+#include "feed/net/HttpClient.h"
 #include "feed/text/Dates.h"
 #include "feed/text/Scan.h"
 #include "feed/text/TextRoutines.h"
@@ -73,15 +74,11 @@ std::optional<feed::DateTime> ParseNow(const std::string& text) {
     return t;
 }
 
-bool IsAddress(const std::string& source) {
-    return (source.size() >= 7 && feed::SameText(std::string_view(source).substr(0, 7), "http://")) ||
-           (source.size() >= 8 && feed::SameText(std::string_view(source).substr(0, 8), "https://"));
-}
 
 // Loads the source into the feed; on failure prints the editor's message and returns the status.
 int Load(const std::string& source, feed::TFeed& feed) {
     feed::LoadStatus status;
-    const bool address = IsAddress(source);
+    const bool address = feed::HasHttpScheme(source);
     if (source == "-") {
         std::string bytes((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
         status = std::cin.bad() ? feed::kNotRead : feed.LoadFromFileBytes(std::move(bytes));

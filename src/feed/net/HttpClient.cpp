@@ -2,6 +2,8 @@
 
 #include <curl/curl.h>
 
+#include "feed/text/TextRoutines.h"
+
 #include <cstddef>
 #include <mutex>
 #include <new>
@@ -124,17 +126,8 @@ std::unique_ptr<HttpClient>& ClientInForce() {
     return client;
 }
 
-bool StartsWithIgnoringCase(const std::string& text, const std::string& lowerPrefix) {
-    if (text.size() < lowerPrefix.size())
-        return false;
-    for (size_t i = 0; i < lowerPrefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != lowerPrefix[i])
-            return false;
-    }
-    return true;
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace
@@ -160,8 +153,12 @@ void SetHttpClient(std::unique_ptr<HttpClient> client) {
     ClientInForce() = std::move(client);
 }
 
+bool HasHttpScheme(std::string_view address) {
+    return StartsWithIgnoringCase(address, "http://") || StartsWithIgnoringCase(address, "https://");
+}
+
 std::string NormalizeFeedAddress(const std::string& address) {
-    if (StartsWithIgnoringCase(address, "http://") || StartsWithIgnoringCase(address, "https://"))
+    if (HasHttpScheme(address))
         return address;
     return "http://" + address;
 }

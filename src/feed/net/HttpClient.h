@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace feed {
 
@@ -41,6 +42,9 @@ std::unique_ptr<HttpClient> MakeCurlHttpClient(HttpTimeouts timeouts);
 HttpClient& CurrentHttpClient();
 // Replaces the client in force; nullptr restores the libcurl one.
 void SetHttpClient(std::unique_ptr<HttpClient> client);
+
+// True when the address starts with "http://" or "https://" in any letter case.
+bool HasHttpScheme(std::string_view address);
 
 // The address as it is fetched: one that starts with neither "http://" nor
 // "https://" (any letter case) gets "http://" in front; others stay as they are.
