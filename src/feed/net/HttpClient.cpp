@@ -1,6 +1,7 @@
 #include "feed/net/HttpClient.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include "feed/text/TextRoutines.h"
 
@@ -17,13 +18,44 @@ namespace {
 constexpr const char* kUserAgent = "Quorvane/1.0";
 constexpr long kMaxRedirects = 10;
 
-// curl_global_init is not thread-safe, so the first download of the process
-// runs it exactly once; the outcome is kept for every later download.
-CURLcode GlobalInitResult() {
-    static std::once_flag once;
-    static CURLcode result = CURLE_FAILED_INIT;
-    std::call_once(once, [] { result = curl_global_init(CURL_GLOBAL_DEFAULT); });
-    return result;
+// libcurl is loaded when the first download starts, not when the program
+// starts: it brings some thirty libraries along, which a program that only
+// reads and writes files need not map.
+struct CurlApi {
+    bool Ready = false;
+    CURL* (*EasyInit)() = nullptr;
+    CURLcode (*EasySetopt)(CURL*, CURLoption, ...) = nullptr;
+    CURLcode (*EasyPerform)(CURL*) = nullptr;
+    CURLcode (*EasyGetinfo)(CURL*, CURLINFO, ...) = nullptr;
+    void (*EasyCleanup)(CURL*) = nullptr;
+    const char* (*EasyStrerror)(CURLcode) = nullptr;
+};
+
+template <typename Function>
+bool Bind(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(::dlsym(library, name));
+    return function != nullptr;
+}
+
+CurlApi LoadCurl() {
+    CurlApi api;
+    void* library = ::dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+    if (!library) return api;
+    CURLcode (*globalInit)(long) = nullptr;
+    const bool bound = Bind(library, "curl_global_init", globalInit) && Bind(library, "curl_easy_init", api.EasyInit) &&
+                       Bind(library, "curl_easy_setopt", api.EasySetopt) &&
+                       Bind(library, "curl_easy_perform", api.EasyPerform) &&
+                       Bind(library, "curl_easy_getinfo", api.EasyGetinfo) &&
+                       Bind(library, "curl_easy_cleanup", api.EasyCleanup) &&
+                       Bind(library, "curl_easy_strerror", api.EasyStrerror);
+    // curl_global_init is not thread-safe; the static below runs this once.
+    api.Ready = bound && globalInit(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    return api;
+}
+
+const CurlApi& Curl() {
+    static const CurlApi api = LoadCurl();
+    return api;
 }
 
 // Appends a received block to the body; returning less than was offered makes
@@ -39,7 +71,7 @@ size_t AppendToBody(char* data, size_t size, size_t count, void* userdata) {
 }
 
 struct EasyHandleDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+    void operator()(CURL* handle) const { Curl().EasyCleanup(handle); }
 };
 
 class CurlHttpClient final : public HttpClient {
@@ -65,10 +97,9 @@ private:
     }
 
     HttpResult Fetch(const std::string& url) const {
-        if (GlobalInitResult() != CURLE_OK)
-            return Failure(0, "the HTTP library could not be initialised");
-
-        std::unique_ptr<CURL, EasyHandleDeleter> handle(curl_easy_init());
+        const CurlApi& api = Curl();
+        if (!api.Ready) return Failure(0, "the HTTP library (libcurl) could not be loaded");
+        std::unique_ptr<CURL, EasyHandleDeleter> handle(api.EasyInit());
         if (!handle)
             return Failure(0, "the HTTP library could not be initialised");
         CURL* curl = handle.get();
@@ -76,31 +107,31 @@ private:
         std::string body;
         char errorBuffer[CURL_ERROR_SIZE] = {};
 
-        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
-        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
-        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, timeouts_.ConnectSeconds);
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT, timeouts_.TotalSeconds);
+        api.EasySetopt(curl, CURLOPT_URL, url.c_str());
+        api.EasySetopt(curl, CURLOPT_HTTPGET, 1L);
+        api.EasySetopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+        api.EasySetopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        api.EasySetopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+        api.EasySetopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
+        api.EasySetopt(curl, CURLOPT_CONNECTTIMEOUT, timeouts_.ConnectSeconds);
+        api.EasySetopt(curl, CURLOPT_TIMEOUT, timeouts_.TotalSeconds);
         // Signals would upset a multi-threaded program; name resolution time-outs
         // are then left to the resolver libcurl was built with.
-        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(curl, CURLOPT_USERAGENT, kUserAgent);
+        api.EasySetopt(curl, CURLOPT_NOSIGNAL, 1L);
+        api.EasySetopt(curl, CURLOPT_USERAGENT, kUserAgent);
         // An empty text offers every encoding libcurl can decode.
-        curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &AppendToBody);
-        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-        curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+        api.EasySetopt(curl, CURLOPT_ACCEPT_ENCODING, "");
+        api.EasySetopt(curl, CURLOPT_WRITEFUNCTION, &AppendToBody);
+        api.EasySetopt(curl, CURLOPT_WRITEDATA, &body);
+        api.EasySetopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
 
-        const CURLcode code = curl_easy_perform(curl);
+        const CURLcode code = api.EasyPerform(curl);
 
         long status = 0;
-        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+        api.EasyGetinfo(curl, CURLINFO_RESPONSE_CODE, &status);
 
         if (code != CURLE_OK) {
-            std::string error = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code);
+            std::string error = errorBuffer[0] != '\0' ? errorBuffer : api.EasyStrerror(code);
             return Failure(status, std::move(error));
         }
         if (status < 200 || status > 299)

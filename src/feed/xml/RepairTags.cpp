@@ -377,11 +377,16 @@ std::string NormalizeDates(std::string text, std::string_view open, std::string_
 std::string NormalizeAllDates(std::string text) {
     static constexpr std::string_view kTags[2][2] = {{"<pubDate>", "</pubDate>"},
                                                      {"<lastBuildDate>", "</lastBuildDate>"}};
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
+    // First every date that changes, then one copy of the text of exactly the new size.
+    struct Change {
+        size_t Start;
+        size_t End;
+        std::string Text;
+    };
+    std::vector<Change> changes;
+    long long growth = 0;
     const char* p = text.data();
     const size_t n = text.size();
-    size_t pos = 0;
     size_t at = 0;
     bool unclosed[2] = {false, false};  // no end tag of that name is left
     while (at < n) {
@@ -406,15 +411,26 @@ std::string NormalizeAllDates(std::string text) {
                 return NormalizeDates(std::move(text), "<lastBuildDate>", "</lastBuildDate>");
             }
             if (q - start > 3) {
-                out.append(p + pos, start - pos);
-                out += NormalizeRfc822Date(std::string_view(p + start, q - start));
-                pos = q;
+                const std::string_view date(p + start, q - start);
+                std::string normal = NormalizeRfc822Date(date);
+                if (normal != date) {
+                    growth += static_cast<long long>(normal.size()) - static_cast<long long>(date.size());
+                    changes.push_back({start, q, std::move(normal)});
+                }
             }
             at = q;
             break;
         }
     }
-    if (pos == 0) return text;
+    if (changes.empty()) return text;
+    std::string out;
+    out.reserve(static_cast<size_t>(static_cast<long long>(n) + growth));
+    size_t pos = 0;
+    for (const Change& c : changes) {
+        out.append(p + pos, c.Start - pos);
+        out += c.Text;
+        pos = c.End;
+    }
     out.append(p + pos, n - pos);
     return out;
 }

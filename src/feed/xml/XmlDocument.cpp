@@ -120,7 +120,6 @@ private:
 
     XmlNode* NewNode(XmlNode* parent) {
         XmlNode& n = nodes_.emplace_back();
-        n.Parent = parent;
         if (parent) parent->Children.push_back(&n);
         return &n;
     }
@@ -185,6 +184,7 @@ private:
         bool selfClosed = false;
         pos = ReadStartTag(pos, root, selfClosed);
         if (selfClosed) return root;
+        std::vector<XmlNode*> open{root};  // the elements not yet closed, innermost last
         XmlNode* current = root;
         while (current) {
             const size_t lt = text_.find('<', pos);
@@ -193,9 +193,13 @@ private:
                 throw ParseError(text_.size(), "unexpected end of the document: <" + current->Name + "> is not closed");
             }
             if (lt > pos) {
-                // A value read whole is sized once, not grown by doubling.
-                if (current->Value.empty()) current->Value.reserve(lt - pos);
-                AppendCharacterData(text_, pos, lt, current->Value);
+                // A value read whole is sized once, not grown by doubling; what
+                // the entities saved is given back when it is worth a copy.
+                std::string& value = current->Value;
+                const bool first = value.empty();
+                if (first) value.reserve(lt - pos);
+                AppendCharacterData(text_, pos, lt, value);
+                if (first && value.capacity() - value.size() > 64 + value.size() / 8) value.shrink_to_fit();
             }
             pos = lt;
             if (text_.compare(pos, 2, "</") == 0) {
@@ -207,7 +211,8 @@ private:
                 if (!SameText(name, current->Name))
                     throw ParseError(pos, "end tag </" + std::string(name) + "> does not match the start tag <" +
                                               current->Name + ">");
-                current = current->Parent;
+                open.pop_back();
+                current = open.empty() ? nullptr : open.back();
                 pos = close + 1;
             } else if (text_.compare(pos, 4, "<!--") == 0) {
                 const size_t end = text_.find("-->", pos + 4);
@@ -234,7 +239,10 @@ private:
             } else {
                 XmlNode* child = NewNode(current);
                 pos = ReadStartTag(pos, child, selfClosed);
-                if (!selfClosed) current = child;
+                if (!selfClosed) {
+                    open.push_back(child);
+                    current = child;
+                }
             }
         }
         return root;
@@ -427,7 +435,6 @@ XmlNode* XmlDocument::AddElement(XmlNode* parent, std::string name, std::string 
     XmlNode* node = NewNode();
     node->Name = std::move(name);
     node->Value = std::move(value);
-    node->Parent = parent;
     parent->Children.push_back(node);
     return node;
 }

@@ -9,6 +9,7 @@
 // to ASCII case. Text is UTF-8 throughout; no character-set conversion happens
 // here.
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -26,14 +27,13 @@ struct XmlAttribute {
 
 class XmlNode {
 public:
-    enum class Kind { Element, Comment, ProcessingInstruction };
+    enum class Kind : uint8_t { Element, Comment, ProcessingInstruction };
 
-    Kind NodeKind = Kind::Element;
     std::string Name;   // element name, or the target of a processing instruction
     std::string Value;  // the element's own character data (unescaped), or the comment text
     std::vector<XmlAttribute> Attributes;
     std::vector<XmlNode*> Children;  // owned by the document
-    XmlNode* Parent = nullptr;
+    Kind NodeKind = Kind::Element;   // last, so a large tree wastes no padding
 
     bool IsElement() const { return NodeKind == Kind::Element; }
     // The value of the attribute of that name (any case), or an empty text.
