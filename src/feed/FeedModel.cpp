@@ -20,7 +20,36 @@ void AppendPair(std::string& out, const char* name, const std::string& value) {
     out += '"';
 }
 
+// Every field as a pair, in order.
+template <typename Owner, size_t N>
+std::string Pairs(const Owner& owner, const std::array<AttributeField<Owner>, N>& fields) {
+    std::string out;
+    for (const auto& f : fields) AppendPair(out, f.Name, owner.*f.Member);
+    return out;
+}
+
 }  // namespace
+
+const std::array<AttributeField<TFeedChannel>, 5> kCloudAttributes = {{
+    {"domain", &TFeedChannel::CloudDomain},
+    {"port", &TFeedChannel::CloudPort},
+    {"path", &TFeedChannel::CloudPath},
+    {"registerProcedure", &TFeedChannel::CloudRegisterProcedure},
+    {"protocol", &TFeedChannel::CloudProtocol},
+}};
+
+const std::array<AttributeField<TFeedChannel>, 4> kTextInputAttributes = {{
+    {"title", &TFeedChannel::TextInputTitle},
+    {"description", &TFeedChannel::TextInputDescription},
+    {"name", &TFeedChannel::TextInputName},
+    {"link", &TFeedChannel::TextInputLink},
+}};
+
+const std::array<AttributeField<TFeedItem>, 3> kEnclosureAttributes = {{
+    {"url", &TFeedItem::EnclosureUrl},
+    {"length", &TFeedItem::EnclosureLength},
+    {"type", &TFeedItem::EnclosureType},
+}};
 
 const char* const kDayNames[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
@@ -96,28 +125,11 @@ std::string CategorySummary(const std::string& category, const std::string& doma
 }
 
 std::string CloudSummary(const TFeedChannel& c) {
-    if (c.CloudDomain.empty() && c.CloudPort.empty() && c.CloudPath.empty() && c.CloudRegisterProcedure.empty() &&
-        c.CloudProtocol.empty())
-        return {};
-    std::string out;
-    AppendPair(out, "domain", c.CloudDomain);
-    AppendPair(out, "port", c.CloudPort);
-    AppendPair(out, "path", c.CloudPath);
-    AppendPair(out, "registerProcedure", c.CloudRegisterProcedure);
-    AppendPair(out, "protocol", c.CloudProtocol);
-    return out;
+    return AnyAttributeSet(c, kCloudAttributes) ? Pairs(c, kCloudAttributes) : std::string();
 }
 
 std::string TextInputSummary(const TFeedChannel& c) {
-    if (c.TextInputTitle.empty() && c.TextInputDescription.empty() && c.TextInputName.empty() &&
-        c.TextInputLink.empty())
-        return {};
-    std::string out;
-    AppendPair(out, "title", c.TextInputTitle);
-    AppendPair(out, "description", c.TextInputDescription);
-    AppendPair(out, "name", c.TextInputName);
-    AppendPair(out, "link", c.TextInputLink);
-    return out;
+    return AnyAttributeSet(c, kTextInputAttributes) ? Pairs(c, kTextInputAttributes) : std::string();
 }
 
 std::string GuidSummary(const TFeedItem& item) {
@@ -135,12 +147,7 @@ std::string SourceSummary(const TFeedItem& item) {
 }
 
 std::string EnclosureSummary(const TFeedItem& item) {
-    if (item.EnclosureUrl.empty()) return {};
-    std::string out;
-    AppendPair(out, "url", item.EnclosureUrl);
-    AppendPair(out, "length", item.EnclosureLength);
-    AppendPair(out, "type", item.EnclosureType);
-    return out;
+    return item.EnclosureUrl.empty() ? std::string() : Pairs(item, kEnclosureAttributes);
 }
 
 }  // namespace feed

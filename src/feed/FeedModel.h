@@ -148,6 +148,26 @@ private:
     void BindDocumentEvents();
 };
 
+// An attribute of a compound element and the model field that holds it.
+template <typename Owner>
+struct AttributeField {
+    const char* Name;
+    std::string Owner::*Member;
+};
+
+// The attributes of cloud, textInput and enclosure, in the order they are written.
+extern const std::array<AttributeField<TFeedChannel>, 5> kCloudAttributes;
+extern const std::array<AttributeField<TFeedChannel>, 4> kTextInputAttributes;
+extern const std::array<AttributeField<TFeedItem>, 3> kEnclosureAttributes;
+
+// True when any of the fields is non-empty.
+template <typename Owner, size_t N>
+bool AnyAttributeSet(const Owner& owner, const std::array<AttributeField<Owner>, N>& fields) {
+    for (const auto& f : fields)
+        if (!(owner.*f.Member).empty()) return true;
+    return false;
+}
+
 // One-line summaries of the compound elements, as the editors show them.
 std::string CategorySummary(const std::string& category, const std::string& domain);
 std::string CloudSummary(const TFeedChannel& channel);

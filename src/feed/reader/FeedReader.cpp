@@ -29,6 +29,12 @@ std::string AttributeOf(const XmlNode& node, std::string_view name) {
     return Clean(node.AttributeByName(name));
 }
 
+// Every field of a compound element from its attribute (a missing one gives empty text).
+template <typename Owner, size_t N>
+void ReadAttributes(const XmlNode& node, Owner& owner, const std::array<AttributeField<Owner>, N>& fields) {
+    for (const auto& f : fields) owner.*f.Member = AttributeOf(node, f.Name);
+}
+
 // Reads a decimal integer the whole text must consist of (an optional sign, then digits).
 int StrictInt(const std::string& text) {
     size_t i = 0;
@@ -107,11 +113,7 @@ void ReadRssItem(XmlNode& node, TFeedItem& item) {
                 break;
             case Field::Comments: item.Comments = TextOf(*child); break;
             case Field::Description: item.Description = TextOf(*child); break;
-            case Field::Enclosure:
-                item.EnclosureUrl = AttributeOf(*child, "url");
-                item.EnclosureLength = AttributeOf(*child, "length");
-                item.EnclosureType = AttributeOf(*child, "type");
-                break;
+            case Field::Enclosure: ReadAttributes(*child, item, kEnclosureAttributes); break;
             case Field::Guid:
                 item.Guid = TextOf(*child);
                 item.GuidIsPermaLink = AttributeOf(*child, "isPermaLink");
@@ -237,13 +239,7 @@ bool TFeed::ReadRss() {
                     ch.Category = TextOf(n);
                     ch.CategoryDomain = AttributeOf(n, "domain");
                     break;
-                case Field::Cloud:
-                    ch.CloudDomain = AttributeOf(n, "domain");
-                    ch.CloudPort = AttributeOf(n, "port");
-                    ch.CloudPath = AttributeOf(n, "path");
-                    ch.CloudRegisterProcedure = AttributeOf(n, "registerProcedure");
-                    ch.CloudProtocol = AttributeOf(n, "protocol");
-                    break;
+                case Field::Cloud: ReadAttributes(n, ch, kCloudAttributes); break;
                 case Field::Copyright: ch.Copyright = TextOf(n); break;
                 case Field::Description: ch.Description = TextOf(n); break;
                 case Field::Docs: ch.Docs = TextOf(n); break;
@@ -270,12 +266,7 @@ bool TFeed::ReadRss() {
                         ch.SetSkipHours(StrictInt(hour->Value), true);
                     }
                     break;
-                case Field::TextInput:
-                    ch.TextInputTitle = AttributeOf(n, "title");
-                    ch.TextInputDescription = AttributeOf(n, "description");
-                    ch.TextInputName = AttributeOf(n, "name");
-                    ch.TextInputLink = AttributeOf(n, "link");
-                    break;
+                case Field::TextInput: ReadAttributes(n, ch, kTextInputAttributes); break;
                 case Field::Title: ch.Title = TextOf(n); break;
                 case Field::Ttl: ch.Ttl = TextOf(n); break;
                 case Field::WebMaster: ch.WebMaster = TextOf(n); break;

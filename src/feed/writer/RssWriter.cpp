@@ -22,6 +22,13 @@ public:
     static void Attribute(XmlNode* node, const char* name, const std::string& value) {
         XmlDocument::AddAttribute(node, name, EncodeNumericRefs(value));
     }
+    // An element without text that carries all the fields as attributes.
+    template <typename Owner, size_t N>
+    void Compound(XmlNode* parent, const char* name, const Owner& owner,
+                  const std::array<AttributeField<Owner>, N>& fields) {
+        XmlNode* node = Element(parent, name, {});
+        for (const auto& f : fields) Attribute(node, f.Name, owner.*f.Member);
+    }
 
 private:
     XmlDocument& doc_;
@@ -37,14 +44,7 @@ void BuildChannel(XmlDocument& doc, XmlNode* rss, TFeedChannel& ch) {
         XmlNode* category = b.Element(channel, "category", ch.Category);
         Builder::Attribute(category, "domain", ch.CategoryDomain);
     }
-    if (!CloudSummary(ch).empty()) {
-        XmlNode* cloud = b.Element(channel, "cloud", {});
-        Builder::Attribute(cloud, "domain", ch.CloudDomain);
-        Builder::Attribute(cloud, "port", ch.CloudPort);
-        Builder::Attribute(cloud, "path", ch.CloudPath);
-        Builder::Attribute(cloud, "registerProcedure", ch.CloudRegisterProcedure);
-        Builder::Attribute(cloud, "protocol", ch.CloudProtocol);
-    }
+    if (AnyAttributeSet(ch, kCloudAttributes)) b.Compound(channel, "cloud", ch, kCloudAttributes);
     b.ElementIf(channel, "copyright", ch.Copyright);
     b.ElementIf(channel, "docs", ch.Docs);
     b.ElementIf(channel, "language", ch.Language);
@@ -66,13 +66,7 @@ void BuildChannel(XmlDocument& doc, XmlNode* rss, TFeedChannel& ch) {
         for (int h = 0; h < 24; ++h)
             if (ch.SkipHours(h)) b.Element(hours, "hour", std::to_string(h));
     }
-    if (!TextInputSummary(ch).empty()) {
-        XmlNode* input = b.Element(channel, "textInput", {});
-        Builder::Attribute(input, "title", ch.TextInputTitle);
-        Builder::Attribute(input, "description", ch.TextInputDescription);
-        Builder::Attribute(input, "name", ch.TextInputName);
-        Builder::Attribute(input, "link", ch.TextInputLink);
-    }
+    if (AnyAttributeSet(ch, kTextInputAttributes)) b.Compound(channel, "textInput", ch, kTextInputAttributes);
     b.ElementIf(channel, "ttl", ch.Ttl);
     b.ElementIf(channel, "webMaster", ch.WebMaster);
     b.Element(channel, "generator", "Quorvane v1.0 (" + FileVersionText("FileVersion") + ")");
@@ -100,12 +94,7 @@ void BuildChannel(XmlDocument& doc, XmlNode* rss, TFeedChannel& ch) {
             Builder::Attribute(category, "domain", it.CategoryDomain);
         }
         b.ElementIf(item, "comments", it.Comments);
-        if (!it.EnclosureUrl.empty() || !it.EnclosureLength.empty() || !it.EnclosureType.empty()) {
-            XmlNode* enclosure = b.Element(item, "enclosure", {});
-            Builder::Attribute(enclosure, "url", it.EnclosureUrl);
-            Builder::Attribute(enclosure, "length", it.EnclosureLength);
-            Builder::Attribute(enclosure, "type", it.EnclosureType);
-        }
+        if (AnyAttributeSet(it, kEnclosureAttributes)) b.Compound(item, "enclosure", it, kEnclosureAttributes);
         if (!it.Guid.empty()) {
             XmlNode* guid = b.Element(item, "guid", it.Guid);
             Builder::Attribute(guid, "isPermaLink", it.GuidIsPermaLink);
