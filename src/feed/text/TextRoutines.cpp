@@ -208,37 +208,28 @@ std::string DecodeNumericRefs(std::string_view text) {
     return DecodeNumericRefsByPasses(text);
 }
 
-std::string EscapeMarkup(std::string_view text) {
-    std::string expanded;
-    expanded.reserve(text.size() + 16);
-    for (char c : text) {
-        if (c == '<') expanded += "&lt;";
-        else if (c == '>') expanded += "&gt;";
-        else expanded.push_back(c);
+bool AmpersandStartsEntity(std::string_view text, size_t amp) {
+    int offset = 1;
+    for (size_t p = amp + 1; p < text.size() && offset < 8; ++p) {
+        const auto c = static_cast<unsigned char>(text[p]);
+        if (c == ';') return true;
+        if (c == '<' || c == '>') return offset + 3 < 8;  // its "&lt;" or "&gt;" ends in a ';'
+        if ((c & 0xC0) != 0x80) ++offset;                // continuation bytes belong to the character before
     }
+    return false;
+}
+
+std::string EscapeMarkup(std::string_view text) {
     std::string out;
-    out.reserve(expanded.size() + 16);
-    size_t pos = 0;
-    while (pos < expanded.size()) {
-        const char c = expanded[pos];
-        if (c == '&') {
-            // Look for ';' among the eight characters that start at the '&'.
-            bool entity = false;
-            size_t p = pos + 1;
-            for (int seen = 1; seen < 8 && p < expanded.size(); ++seen) {
-                if (expanded[p] == ';') {
-                    entity = true;
-                    break;
-                }
-                NextCodePoint(expanded, p);
-            }
-            out += entity ? "&" : "&amp;";
-        } else if (c == '\'') {
-            out += "&apos;";
-        } else {
-            out.push_back(c);
+    out.reserve(text.size() + 16);
+    for (size_t i = 0; i < text.size(); ++i) {
+        switch (text[i]) {
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '&': out += AmpersandStartsEntity(text, i) ? "&" : "&amp;"; break;
+            case '\'': out += "&apos;"; break;
+            default: out.push_back(text[i]); break;
         }
-        ++pos;
     }
     return out;
 }

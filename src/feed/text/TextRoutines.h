@@ -46,6 +46,11 @@ std::string DecodeNumericRefsByPasses(std::string_view text);
 // that start with it to "&amp;", "'" to "&apos;", in that order.
 std::string EscapeMarkup(std::string_view text);
 
+// True when a ';' lies among the eight characters that start at the '&' at
+// `amp`, counted in the text as it reads once "<" and ">" are spelled out
+// ("&lt;", "&gt;"): such an ampersand starts an entity and is not escaped.
+bool AmpersandStartsEntity(std::string_view text, size_t amp);
+
 // A Boolean written as text: a decimal number (0 false, any other true) or
 // "True"/"False" in any letter case; anything else gives the fallback.
 bool BooleanText(std::string_view text, bool fallback);

@@ -266,19 +266,6 @@ bool ContainsNoCase(std::string_view text, std::string_view pattern) {
     return false;
 }
 
-// True when a ';' lies among the eight characters that start at the '&' at
-// `amp`, counted in the text as it reads once "<" and ">" are spelled out.
-bool EntityFollows(std::string_view text, size_t amp) {
-    int offset = 1;
-    for (size_t p = amp + 1; p < text.size() && offset < 8; ++p) {
-        const auto c = static_cast<unsigned char>(text[p]);
-        if (c == ';') return true;
-        if (c == '<' || c == '>') return offset + 3 < 8;
-        if ((c & 0xC0) != 0x80) ++offset;  // continuation bytes belong to the character before
-    }
-    return false;
-}
-
 // Steps nine and ten: escape what is left of markup and turn the kept tags
 // back into real ones. Inside a kept tag, quotes stay as written.
 std::string EscapeRemaining(std::string_view text) {
@@ -294,7 +281,7 @@ std::string EscapeRemaining(std::string_view text) {
             case '<': rep = "&lt;"; break;
             case '>': rep = "&gt;"; break;
             case '&':
-                if (EntityFollows(text, i)) continue;
+                if (AmpersandStartsEntity(text, i)) continue;
                 rep = "&amp;";
                 break;
             case '\'':
