@@ -1,0 +1,181 @@
+// The main window's life: start-up with the splash, placement, closing and
+// the settings written at the end.
+#include <QLabel>
+#include <QComboBox>
+#include <QListWidget>
+#include <QScreen>
+#include <QTimer>
+
+#include "MainWindowFixture.h"
+#include "Startup.h"
+#include "TfrmSplash.h"
+
+namespace main_test {
+namespace {
+
+using feed::test::ReadAll;
+
+QRect ScreenArea() { return QGuiApplication::primaryScreen()->geometry(); }
+
+class PlacementTest : public MainWindowTest {
+protected:
+    void Store(int top, int left, int height, int width) {
+        core::TWindowPlace& place = core::Settings->Place("main");
+        place = {top, left, height, width};
+    }
+};
+
+TEST_F(PlacementTest, NothingStoredCentresTheWindow) {
+    Store(-1, -1, -1, -1);
+    ShowWindow();
+    const QRect area = ScreenArea();
+    EXPECT_EQ(window->x(), area.width() / 2 - window->width() / 2);
+    EXPECT_EQ(window->y(), area.height() / 2 - window->height() / 2);
+}
+
+TEST_F(PlacementTest, AStoredPlaceOnTheScreenIsRestored) {
+    Store(20, 30, 520, 640);
+    ShowWindow();
+    EXPECT_EQ(window->pos(), QPoint(30, 20));
+    EXPECT_EQ(window->size(), QSize(640, 520));
+}
+
+struct OffScreenCase {
+    const char* name;
+    // The stored place, from the screen's width and height.
+    std::function<core::TWindowPlace(int width, int height)> place;
+};
+
+class OffScreenPlacementTest : public PlacementTest, public testing::WithParamInterface<OffScreenCase> {};
+
+TEST_P(OffScreenPlacementTest, IsIgnored) {
+    const QRect area = ScreenArea();
+    const QSize design = window->size();
+    const QPoint before = window->pos();
+    core::Settings->Place("main") = GetParam().place(area.width(), area.height());
+    ShowWindow();
+    EXPECT_EQ(window->size(), design);
+    EXPECT_EQ(window->pos(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Placement, OffScreenPlacementTest,
+    testing::Values(
+        OffScreenCase{"BeyondTheRightEdge", [](int w, int) { return core::TWindowPlace{10, w - 100, 520, 640}; }},
+        OffScreenCase{"BeyondTheBottom", [](int, int h) { return core::TWindowPlace{h - 100, 10, 520, 640}; }},
+        OffScreenCase{"NegativeTop", [](int, int) { return core::TWindowPlace{-5, 10, 520, 640}; }},
+        OffScreenCase{"NegativeLeft", [](int, int) { return core::TWindowPlace{10, -5, 520, 640}; }}),
+    feed::test::CaseName<OffScreenCase>);
+
+TEST_F(PlacementTest, ClosingStoresThePlaceAndShutdownWritesTheSettings) {
+    ShowWindow();
+    window->move(40, 50);
+    window->resize(700, 560);
+    ASSERT_TRUE(WaitFor([&] { return window->size() == QSize(700, 560); }));
+    window->close();
+    const core::TWindowPlace place = core::Settings->Place("main");
+    EXPECT_EQ(place.Left, window->x());
+    EXPECT_EQ(place.Top, window->y());
+    EXPECT_EQ(place.Width, 700);
+    EXPECT_EQ(place.Height, 560);
+
+    window.reset();
+    const std::string settings = ReadAll(folder.File("settings"));
+    EXPECT_NE(settings.find("<mainWidth>700</mainWidth>"), std::string::npos) << settings.substr(0, 400);
+    EXPECT_EQ(core::Settings, nullptr);
+    EXPECT_EQ(core::CurrentFeed, nullptr);
+}
+
+TEST_F(PlacementTest, AMaximisedWindowKeepsItsStoredPlace) {
+    Store(20, 30, 520, 640);
+    ShowWindow();
+    window->showMaximized();
+    QTest::qWait(20);
+    window->close();
+    const core::TWindowPlace place = core::Settings->Place("main");
+    EXPECT_EQ(place.Width, 640);
+    EXPECT_EQ(place.Top, 20);
+}
+
+// --- Start-up ------------------------------------------------------------------
+
+class StartupTest : public testing::Test {
+protected:
+    void SetUp() override {
+        SetDialogsScripted(true);
+        CopyProgramFolder(folder.Path());
+        core::SetProgramFolder(folder.Path().string());
+        core::InitGlobals();
+    }
+    void TearDown() override {
+        frmSplash = nullptr;
+        core::SetProgramFolder("");
+        SetDialogsScripted(false);
+    }
+    feed::test::TempDir folder;
+};
+
+TEST_F(StartupTest, SplashCountsToAHundredAndClosesBeforeTheWindowIsUsed) {
+    TfrmSplash splash;
+    splash.SetPauseRounds(1);
+    std::unique_ptr<TfrmMain> main = CreateWindows(splash);
+    EXPECT_TRUE(splash.isVisible());
+    EXPECT_EQ(splash.ProgressText(), "Loading 90%");
+
+    main->show();
+    main->FormActivate();
+
+    EXPECT_FALSE(splash.isVisible());
+    EXPECT_TRUE(main->isEnabled());
+    EXPECT_EQ(splash.ProgressHistory(),
+              (QStringList{"Loading 10%", "Loading 20%", "Loading 30%", "Loading 40%", "Loading 50%", "Loading 60%",
+                           "Loading 70%", "Loading 80%", "Loading 90%", "Loading 100%"}));
+    EXPECT_EQ(splash.findChild<QLabel*>("lblVersion")->text(), "v1.0.2.0");
+    EXPECT_FALSE(splash.findChild<QLabel*>("lblLoading")->isVisible());
+
+    main->FormActivate();  // a later activation leaves the splash alone
+    EXPECT_EQ(splash.ProgressHistory().size(), 10);
+    main.reset();
+}
+
+TEST_F(StartupTest, FirstRunListsTheSampleFeed) {
+    TfrmSplash splash;
+    splash.SetPauseRounds(0);
+    std::unique_ptr<TfrmMain> main = CreateWindows(splash);
+    auto* list = main->findChild<QListWidget*>("lstFeeds");
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), "sample.xml");
+    main.reset();
+    EXPECT_TRUE(fs::exists(folder.File("settings"))) << "the shutdown writes the settings";
+}
+
+TEST(StartupWithoutFilesTest, StartsWithDefaultsAndAnEmptyLanguageList) {
+    SetDialogsScripted(true);
+    feed::test::TempDir empty;
+    core::SetProgramFolder(empty.Path().string());
+    core::InitGlobals();
+    {
+        TfrmMain main;
+        EXPECT_EQ(main.findChild<QComboBox*>("cmbFeedLanguage")->count(), 0);
+        EXPECT_EQ(main.findChild<QListWidget*>("lstFeeds")->count(), 0);
+        EXPECT_EQ(core::Settings->LastFtpMode, "pasv");
+    }
+    EXPECT_TRUE(fs::exists(empty.File("settings")));
+    core::SetProgramFolder("");
+    SetDialogsScripted(false);
+}
+
+TEST_F(StartupTest, AboutBoxClosesOnAClickOnItsPicture) {
+    TfrmSplash splash;
+    QTimer::singleShot(50, &splash, [&splash] {
+        EXPECT_TRUE(splash.AboutMode());
+        EXPECT_FALSE(splash.findChild<QLabel*>("lblLoading")->isVisible());
+        QTest::mouseClick(splash.findChild<QLabel*>("imgSplash"), Qt::LeftButton);
+    });
+    splash.ShowAbout();
+    EXPECT_FALSE(splash.isVisible());
+    EXPECT_FALSE(splash.AboutMode());
+}
+
+}  // namespace
+}  // namespace main_test
