@@ -169,7 +169,11 @@ const char* const TfrmMain::kMouseShortcutsText =
     "Mouse Shortcuts:\r\n\r\nDescription HTML Editor\t\tDouble-Click in Description Field\r\n"
     "Field Edit Menu\t\t\tRight-Click on any field\r\n";
 
+// The glyphs are compiled into this static library; its users must not have to know.
+static void InitResources() { Q_INIT_RESOURCE(icons); }
+
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TfrmMain>()) {
+    InitResources();
     frmMain = this;
     ui->setupUi(this);
     setWindowIcon(Glyph("app"));
@@ -225,6 +229,13 @@ void TfrmMain::InitMainWindow() {
     if (frmSplash) frmSplash->ShowProgress("Loading 40%");
 
     setMinimumSize(630, 512);
+    // Pop-out panels and the picker controls of the dates wait until they are asked for.
+    for (QWidget* hidden : std::initializer_list<QWidget*>{
+             ui->pnlFeedCategory, ui->pnlFeedCloud, ui->pnlFeedTextInput, ui->pnlFeedTimePicker,
+             ui->pnlItemCategory, ui->pnlItemGuid, ui->pnlItemSource, ui->pnlItemEnclosure, ui->pnlItemTimePicker,
+             ui->calFeedPubDate, ui->timFeedPubDate, ui->btnFeedTimePicker, ui->calItemPubDate,
+             ui->timItemPubDate, ui->btnItemTimePicker})
+        hidden->hide();
     // Hints show after 750 ms; Qt keeps a hint up while the mouse rests on it.
     setProperty("toolTipDelay", 750);
 
@@ -246,6 +257,8 @@ void TfrmMain::InitMainWindow() {
     QStringList days;
     for (const char* day : feed::kDayNames) days << day;
     fillChecks(ui->cmbFeedSkipDays, days);
+    // Nothing is chosen until a feed is shown.
+    for (QComboBox* combo : {ui->cmbFeedLanguage, ui->cmbFeedSkipHours, ui->cmbFeedSkipDays}) combo->setCurrentIndex(-1);
 
     core::CurrentFeed = std::make_unique<feed::TFeed>();
     core::ScratchFeed = std::make_unique<feed::TFeed>();

@@ -10,7 +10,10 @@
 
 TfrmSplash* frmSplash = nullptr;
 
+static void InitSplashResources() { Q_INIT_RESOURCE(icons); }
+
 TfrmSplash::TfrmSplash(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmSplash>()) {
+    InitSplashResources();
     ui->setupUi(this);
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     ui->imgSplash->setPixmap(QPixmap(":/icons/splash"));

@@ -111,6 +111,18 @@ TEST(RtfDocumentTest, IndentedFeedRoundTripsItsText) {
     EXPECT_EQ(PlainOf(doc), Replaced(indented, "\r\n", "\n"));
 }
 
+TEST(RtfDocumentTest, EditorTextWithLineFeedsKeepsItsLines) {
+    // The editor hands back its text with line feeds only.
+    const std::string edited = "<a>\n    <b>x</b>\n</a>\n";
+    for (const bool colour : {true, false}) {
+        SCOPED_TRACE(colour ? "coloured" : "plain");
+        QTextDocument doc;
+        ASSERT_TRUE(LoadRtfIntoDocument(core::XmlToRtf(edited, colour), doc));
+        EXPECT_EQ(PlainOf(doc), edited);
+        EXPECT_EQ(doc.blockCount(), 4);
+    }
+}
+
 TEST(RtfDocumentTest, PrintTextWithBoldTitles) {
     const std::string rtf =
         "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}"
