@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
         main->show();
         // Some platforms never activate a window on their own (offscreen, or a
         // window manager that keeps the splash on top): end the splash anyway.
-        QTimer::singleShot(300, main.get(), [&main] { main->FormActivate(); });
+        QTimer::singleShot(0, main.get(), [&main] { main->FormActivate(); });
         result = app.exec();
         main.reset();  // writes the settings and frees the globals
         frmSplash = nullptr;
