@@ -27,6 +27,7 @@
 #include "ui/Application.h"
 #include "ui/EditPopup.h"
 #include "ui/Help.h"
+#include "ui/Hints.h"
 #include "ui/TextField.h"
 #include "ui_TfrmMain.h"
 
@@ -225,6 +226,7 @@ TfrmMain::~TfrmMain() {
 
 void TfrmMain::InitMainWindow() {
     if (frmSplash) frmSplash->ShowProgress("Loading 30%");
+    SetHintTimes(750, 5000);
     ApplySkin(QString::fromStdString(core::Settings->Skin));
     if (frmSplash) frmSplash->ShowProgress("Loading 40%");
 
@@ -236,8 +238,6 @@ void TfrmMain::InitMainWindow() {
              ui->calFeedPubDate, ui->timFeedPubDate, ui->btnFeedTimePicker, ui->calItemPubDate,
              ui->timItemPubDate, ui->btnItemTimePicker})
         hidden->hide();
-    // Hints show after 750 ms; Qt keeps a hint up while the mouse rests on it.
-    setProperty("toolTipDelay", 750);
 
     ui->cmbFeedLanguage->clear();
     for (const std::string& line : core::LanguageCodes) ui->cmbFeedLanguage->addItem(QString::fromStdString(line));

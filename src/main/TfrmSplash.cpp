@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QThread>
 
+#include "core/ProgramSettings.h"
 #include "core/TextHelpers.h"
 #include "ui_TfrmSplash.h"
 
@@ -33,6 +34,14 @@ void TfrmSplash::showEvent(QShowEvent* event) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
         move(area.center() - rect().center());
+        // The about box goes back where the user left it; it has a fixed size,
+        // so only its corner is restored.
+        if (aboutMode_ && core::Settings) {
+            const core::TWindowPlace& place = core::Settings->Place("about");
+            if (place.Top >= 0 && place.Left >= 0 && place.Top + height() <= area.height() &&
+                place.Left + width() <= area.width())
+                move(place.Left, place.Top);
+        }
     }
     QDialog::showEvent(event);
 }
@@ -73,6 +82,7 @@ void TfrmSplash::ShowAbout() {
     aboutMode_ = true;
     ui->lblLoading->hide();
     exec();
+    if (core::Settings) core::Settings->Place("about") = {y(), x(), height(), width()};
     aboutMode_ = false;
 }
 

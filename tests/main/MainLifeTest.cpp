@@ -172,9 +172,12 @@ TEST_F(StartupTest, AboutBoxClosesOnAClickOnItsPicture) {
         EXPECT_FALSE(splash.findChild<QLabel*>("lblLoading")->isVisible());
         QTest::mouseClick(splash.findChild<QLabel*>("imgSplash"), Qt::LeftButton);
     });
+    core::Settings->Place("about") = {30, 40, -1, -1};
     splash.ShowAbout();
     EXPECT_FALSE(splash.isVisible());
     EXPECT_FALSE(splash.AboutMode());
+    EXPECT_EQ(core::Settings->Place("about").Top, 30) << "the about box opened where it was left";
+    EXPECT_EQ(core::Settings->Place("about").Left, 40);
 }
 
 }  // namespace
