@@ -28,6 +28,7 @@
 #include "ui/EditPopup.h"
 #include "ui/Help.h"
 #include "ui/Hints.h"
+#include "ui/SpellChecker.h"
 #include "ui/TextField.h"
 #include "ui_TfrmMain.h"
 
@@ -193,6 +194,11 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<U
     tmrStatusGuage->setInterval(50);
     connect(tmrStatusGuage, &QTimer::timeout, this, &TfrmMain::StatusGaugeTick);
 
+    splLive = new TSpellChecker(this);
+    splLive->setObjectName("splLive");
+    for (TRichField* field : {ui->edtFeedTitle, ui->edtFeedDescription, ui->edtItemTitle, ui->edtItemDescription})
+        splLive->Attach(field);
+
     CreateMenus();
     CreateToolBars();
     CreateStatusBar();
@@ -229,6 +235,7 @@ void TfrmMain::InitMainWindow() {
     SetHintTimes(750, 5000);
     ApplySkin(QString::fromStdString(core::Settings->Skin));
     if (frmSplash) frmSplash->ShowProgress("Loading 40%");
+    splLive->ApplySettings(*core::Settings);
 
     setMinimumSize(630, 512);
     // Pop-out panels and the picker controls of the dates wait until they are asked for.

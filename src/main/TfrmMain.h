@@ -24,6 +24,7 @@ class QProgressBar;
 class QTimer;
 class QToolBar;
 class TEditPopup;
+class TSpellChecker;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -39,6 +40,8 @@ public:
     TInputDialog* ssfMain;  // the skin picker
     TPrintDialog* dlgPrint;
     TEditPopup* pumEdit;
+    // Live spell checking of the titles and descriptions.
+    TSpellChecker* splLive;
 
     // Window-wide state shared by the editors.
     bool FillingFeedList = false;

@@ -61,16 +61,18 @@ struct TSpellRange {
 // - IgnoreUpper: a word with no lower-case letter.
 // - IgnoreNumbers: a word holding a digit.
 // - IgnoreInternet: every word of a blank-delimited run that holds "://" or
-//   "www.", or an "@" with a "." after it.
+//   "www.", or an "@" with a "." after it (while typing, any "@": the domain
+//   is yet to come).
 // - IgnoreQuoted: the words between two double quotes (" “ ” „ « », paired in
 //   order) or between an opening single quote (' or ‘ that starts a word) and
 //   the next closing one (' or ’ that ends a word) in the same paragraph. A
 //   quote that is never closed in its paragraph quotes nothing, so an
 //   apostrophe ("the users' files") never hides the rest of a line.
 // - IgnoreAbbreviations: a word directly followed by "." that is either short
-//   and capitalised (at most four letters, the first one upper case: "Inc.",
-//   "Dept.") or a part of a dotted abbreviation of at most three letters
-//   joined to the next or previous part by the period ("e.g.", "Ph.D.").
+//   and capitalised or in capitals (at most four letters: "Inc.", "Dept.",
+//   "USA.", but not "THe.") or a part of a dotted abbreviation of at most
+//   three letters joined to the next or previous part by the period ("e.g.",
+//   "Ph.D.").
 //
 // The corrections, made when the user types a blank, a punctuation mark or
 // Enter right after a word in an attached field (never on a paste), and only
@@ -81,7 +83,8 @@ struct TSpellRange {
 // - AutoCorrect: a misspelled word is replaced by the dictionary's first
 //   suggestion when that differs from it only by two neighbouring letters
 //   swapped ("teh" -> "the"); any other suggestion is left to the user.
-// Both together are one undo step, taken before the typed character lands.
+// The correction is made before the typed character lands and forms one undo
+// step with it: undo gives back the word as it was typed.
 //
 // Without a dictionary (none loaded, or the file is missing) checking is off:
 // nothing is underlined and nothing corrected.
@@ -96,11 +99,11 @@ public:
     ~TSpellChecker() override;
 
     // Loads the Hunspell dictionary `dicName` with its ".aff" beside it: a file
-    // name such as "en_US.dic" (".dic" is added when there is no extension;
-    // an empty name means kDefaultDictionary) is looked for in
-    // DictionaryFolders() in order; an absolute path is used as it is. Returns
-    // false, and leaves checking off, when no readable pair is found. Every
-    // attached field is checked again.
+    // name such as "en_US.dic" (".dic" is added when there is no extension,
+    // a name with another extension is no dictionary, an empty name means
+    // kDefaultDictionary) is looked for in DictionaryFolders() in order; an
+    // absolute path is used as it is. Returns false, and leaves checking off,
+    // when no readable pair is found. Every attached field is checked again.
     bool LoadDictionary(const QString& dicName);
     // Whether a dictionary is loaded.
     bool HasDictionary() const;
@@ -147,17 +150,24 @@ private:
     class TDictionary;
     struct TAttachment {
         TRichField* Field = nullptr;
+        QObject* Object = nullptr;  // the field, still comparable while it is destroyed
         QPointer<QSyntaxHighlighter> Highlighter;
     };
 
     bool LoadDictionaryQuietly(const QString& dicName);
     void RecheckFields();
-    bool IsKnown(const QString& word) const;
+    // Whether the dictionary knows `lookup` (composed, with a period where
+    // the word has one); remembered in m_known.
+    bool IsKnown(const QString& lookup) const;
+    // Whether swapping two neighbouring characters of `word` gives a word the
+    // dictionary knows.
+    bool HasKnownSwap(const QString& word) const;
     bool CorrectWordBeforeCursor(TRichField* field, const QString& typed);
     void Forget(QObject* field);
 
     std::unique_ptr<TDictionary> m_dictionary;
     QString m_dictionaryName;  // as last asked for, to spot a change of name
+    QString m_dictionaryPath;
     TSpellOptions m_options;
     std::vector<TAttachment> m_attachments;
     mutable QHash<QString, bool> m_known;  // the dictionary's verdicts so far

@@ -9,6 +9,8 @@
 #include "MainWindowFixture.h"
 #include "Startup.h"
 #include "TfrmSplash.h"
+#include "ui/SpellChecker.h"
+#include "ui/TextField.h"
 
 namespace main_test {
 namespace {
@@ -178,6 +180,34 @@ TEST_F(StartupTest, AboutBoxClosesOnAClickOnItsPicture) {
     EXPECT_FALSE(splash.AboutMode());
     EXPECT_EQ(core::Settings->Place("about").Top, 30) << "the about box opened where it was left";
     EXPECT_EQ(core::Settings->Place("about").Left, 40);
+}
+
+}  // namespace
+}  // namespace main_test
+
+namespace main_test {
+namespace {
+
+// A program folder whose settings name the test dictionary shipped in its Dictionaries folder.
+class SpellingWindowTest : public MainWindowTest {
+protected:
+    void BeforeGlobals() override {
+        fs::create_directories(folder.Path() / "Dictionaries");
+        for (const char* name : {"test.dic", "test.aff"})
+            fs::copy_file(fs::path(QUORVANE_TEST_DIR) / "ui/data/spell" / name, folder.Path() / "Dictionaries" / name);
+        feed::test::WriteAll(folder.File("settings"),
+                             "<?xml version=\"1.0\"?><programSettings><spellDictionary>test.dic</spellDictionary>"
+                             "<spellIgnoreUpper>0</spellIgnoreUpper></programSettings>");
+    }
+};
+
+TEST_F(SpellingWindowTest, TitlesAndDescriptionsAreCheckedWithTheChosenDictionary) {
+    ASSERT_TRUE(window->splLive->HasDictionary());
+    for (TRichField* field : {form->edtFeedTitle, form->edtFeedDescription, form->edtItemTitle,
+                              form->edtItemDescription})
+        EXPECT_TRUE(window->splLive->IsAttached(field)) << field->objectName().toStdString();
+    EXPECT_FALSE(window->splLive->IsAttached(form->edtFeedLink));
+    EXPECT_TRUE(window->splLive->IsMisspelled("qwxzv"));
 }
 
 }  // namespace
