@@ -14,11 +14,9 @@
 #include "core/ProgramFolder.h"
 #include "core/ProgramSettings.h"
 #include "feed/TestSupport.h"
+#include "support/QtPrinters.h"
 #include "ui/DialogSeams.h"
 #include "ui_TfrmMain.h"
-
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace main_test {
 

@@ -27,12 +27,8 @@
 
 #include "ui/EditPopup.h"
 #include "ui/TextField.h"
+#include "support/QtPrinters.h"
 
-// Failed comparisons show texts as texts (found by argument lookup, so it
-// lives beside QString in the global namespace; local to this file).
-static void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
