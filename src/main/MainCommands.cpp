@@ -281,7 +281,13 @@ void TfrmMain::OpenHtmlEditor() {
 
 void TfrmMain::mnuHelpContentsClick() {
     QApplication::processEvents();
-    ui::OpenInBrowser(QUrl::fromLocalFile(HelpPagePath(0)).toString().toStdString());
+    ShowHelpTopic(0);
+}
+
+void TfrmMain::ShowHelpTopic(int context) {
+    QString page = HelpPagePath(context);
+    if (!QFileInfo::exists(page)) page = HelpPagePath(0);
+    ui::OpenInBrowser(QUrl::fromLocalFile(page).toString().toStdString());
 }
 
 void TfrmMain::mnuHelpWhatsThisClick() { QWhatsThis::enterWhatsThisMode(); }

@@ -428,6 +428,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
         // act only on the focused control's copy.
         if (widget && widget->window() == this && widget == QApplication::focusWidget()) {
             if (FormKeyDown(key)) return true;
+            if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
+                ShowHelpTopic(HelpContextOf(widget));
+                return true;
+            }
             if ((watched == ui->lstFeeds || watched == ui->lstItems) && ListKeyDown(watched, key)) return true;
         }
     } else if (event->type() == QEvent::MouseButtonPress &&

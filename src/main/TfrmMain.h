@@ -61,6 +61,8 @@ public:
     bool ApplySkin(const QString& path);
     void SelectSkin();
     void PrintFeed();
+    // Opens the help page of a help context in the browser (the contents for 0).
+    void ShowHelpTopic(int context);
     void OpenHtmlEditor();
     // The error box for an error that escaped an event handler.
     void ShowErrorMessage(const QString& message);

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -555,3 +557,61 @@ TEST_F(MainWindowTest, ListsAreFilledAtCreation) {
 
 }  // namespace
 }  // namespace main_test
+
+namespace main_test {
+namespace {
+
+// Records the addresses the window opens instead of starting a browser.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QStringList opened;
+public slots:
+    void open(const QUrl& url) { opened << url.toString(); }
+};
+
+class HelpTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        for (const char* scheme : {"file", "http", "https"}) QDesktopServices::setUrlHandler(scheme, &recorder, "open");
+    }
+    void TearDown() override {
+        for (const char* scheme : {"file", "http", "https"}) QDesktopServices::unsetUrlHandler(scheme);
+        MainWindowTest::TearDown();
+    }
+    QString PageUrl(const char* name) {
+        return QUrl::fromLocalFile(QString::fromStdString(folder.File(std::string("Help/") + name))).toString();
+    }
+    UrlRecorder recorder;
+};
+
+TEST_F(HelpTest, ContentsAndF1OpenTheHelpPages) {
+    ShowWindow();
+    Find<QAction>("mnuHelpContents")->trigger();
+    form->pgcFeed->setCurrentWidget(form->tabFeedsRequired);
+    form->edtFeedLink->setFocus();
+    QTest::keyClick(form->edtFeedLink, Qt::Key_F1);
+    form->lstFeeds->setFocus();
+    QTest::keyClick(form->lstFeeds, Qt::Key_F1);
+    EXPECT_EQ(recorder.opened, (QStringList{PageUrl("index.html"), PageUrl("39.html"), PageUrl("93.html")}));
+}
+
+TEST_F(HelpTest, WebsiteOpensTheSiteAndWarnsWhenNoBrowserStarts) {
+    Find<QAction>("mnuHelpWebsite")->trigger();
+    EXPECT_EQ(recorder.opened, QStringList{TfrmMain::kWebsite});
+    EXPECT_TRUE(window->dlgMessage->shown.empty());
+
+    QDesktopServices::unsetUrlHandler("https");
+    Find<QAction>("mnuHelpWebsite")->trigger();
+    if (window->dlgMessage->shown.empty()) GTEST_SKIP() << "this platform opened the address itself";
+    EXPECT_EQ(window->dlgMessage->shown[0].Kind, TMsgKind::Warning);
+    EXPECT_EQ(window->dlgMessage->shown[0].Text,
+              "Quorvane was unable to start your web browser.  You can manually access the Quorvane website at: "
+              "https://www.quorvane.org/");
+}
+
+}  // namespace
+}  // namespace main_test
+
+#include "MainShellTest.moc"
