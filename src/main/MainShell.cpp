@@ -552,6 +552,11 @@ void TfrmMain::FormActivate() {
         finishingSplash_ = false;
         activateWindow();
     }
+    // The list takes the focus when no control holds it (at start, after a
+    // command committed the field); coming back from another program leaves the
+    // user in the field they were typing in.
+    QWidget* focused = focusWidget();
+    if (focused && focused->isVisible()) return;
     if (ui->pgcMain->currentWidget() == ui->tabFeeds) ui->lstFeeds->setFocus();
     else if (ui->pgcMain->currentWidget() == ui->tabItems) ui->lstItems->setFocus();
 }

@@ -212,3 +212,23 @@ TEST_F(SpellingWindowTest, TitlesAndDescriptionsAreCheckedWithTheChosenDictionar
 
 }  // namespace
 }  // namespace main_test
+
+namespace main_test {
+namespace {
+
+TEST_F(MainWindowTest, ActivationGivesTheListTheFocusOnlyWhenNothingHasIt) {
+    ShowWindow();
+    EXPECT_EQ(QApplication::focusWidget(), form->lstFeeds) << "the list has the focus after the start";
+
+    form->edtFeedTitle->setFocus();
+    window->FormActivate();
+    EXPECT_EQ(QApplication::focusWidget(), form->edtFeedTitle) << "a field being typed in keeps it";
+
+    form->pgcMain->setCurrentWidget(form->tabItems);
+    window->CommitField();
+    window->FormActivate();
+    EXPECT_EQ(QApplication::focusWidget(), form->lstItems);
+}
+
+}  // namespace
+}  // namespace main_test
