@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -64,6 +66,12 @@ int main(int argc, char** argv) {
             p.sub->setCurrentIndex(p.subIndex);
             Save(&window, out, skin.toLower() + "-" + p.name + suffix);
         }
+    }
+    for (QMenu* menu : ui->mbrMain->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) {
+        if (menu->objectName().isEmpty()) continue;  // the bar's own overflow menu
+        menu->popup(window.mapToGlobal(QPoint(20, 20)));
+        Save(menu, out, skin.toLower() + "-menu-" + menu->objectName());
+        menu->hide();
     }
     core::Settings.reset();  // no settings written by a picture run
     return 0;
