@@ -333,10 +333,10 @@ bool TfrmMain::ApplySkin(const QString& path) {
 }
 
 void TfrmMain::SelectSkin() {
-    WaitCursor wait;
     try {
         const QString root = QString::fromStdString(core::ProgramFolder()) + "Skins/";
         const QString current = QFileInfo(QString::fromStdString(core::Settings->Skin)).dir().dirName();
+        // No hourglass while the user picks; ApplySkin shows it for the change itself.
         const auto picked = ssfMain->Pick("Select skin", "Skin:", SkinFolders(root), current);
         if (!picked) return;
         const QString file = SkinFileIn(root + *picked);
