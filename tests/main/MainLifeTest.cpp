@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QScreen>
+#include <QTextEdit>
 #include <QTimer>
 
 #include "MainWindowFixture.h"
@@ -228,6 +229,38 @@ TEST_F(MainWindowTest, ActivationGivesTheListTheFocusOnlyWhenNothingHasIt) {
     window->CommitField();
     window->FormActivate();
     EXPECT_EQ(QApplication::focusWidget(), form->lstItems);
+}
+
+}  // namespace
+}  // namespace main_test
+
+namespace main_test {
+namespace {
+
+TEST_F(MainWindowTest, EveryTextFieldSharesTheFieldBehaviour) {
+    int fields = 0;
+    for (QTextEdit* edit : window->findChildren<QTextEdit*>()) {
+        auto* field = qobject_cast<TRichField*>(edit);
+        ASSERT_NE(field, nullptr) << edit->objectName().toStdString() << " is a text field of another kind";
+        ++fields;
+        const bool description = field == form->edtFeedDescription || field == form->edtItemDescription;
+        EXPECT_EQ(field->Mode(), description ? FieldMode::MultiLineHtmlBreaks : FieldMode::SingleLine)
+            << field->objectName().toStdString();
+    }
+    EXPECT_GE(fields, 40);
+
+    // Enter commits a field of the image page as well, and leaves its text alone.
+    ShowWindow();
+    form->pgcMain->setCurrentWidget(form->tabImages);
+    QObject context;
+    int exits = 0;
+    QObject::connect(form->edtImageWidth, &TRichField::Exited, &context, [&] { ++exits; });
+    form->edtImageWidth->setFocus();
+    QTest::keyClicks(form->edtImageWidth, "88");
+    QTest::keyClick(form->edtImageWidth, Qt::Key_Return);
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(form->edtImageWidth->Text(), "88");
+    EXPECT_EQ(QApplication::focusWidget(), form->edtImageWidth);
 }
 
 }  // namespace
