@@ -54,6 +54,11 @@ void TfrmMain::CommitField() {
     if (focused && focused->window() == this) focused->clearFocus();
 }
 
+void TfrmMain::Commit() {
+    QApplication::processEvents();
+    CommitField();
+}
+
 void TfrmMain::mbrMainClick() {
     auto* field = qobject_cast<TRichField*>(QApplication::focusWidget());
     if (!field || field->window() != this) return;
@@ -66,22 +71,19 @@ void TfrmMain::mbrMainClick() {
 void TfrmMain::SelectFeedPage() {
     ui->pgcMain->setCurrentWidget(ui->tabFeeds);
     ui->pgcFeed->setCurrentWidget(ui->tabFeedsRequired);
-    QApplication::processEvents();
-    CommitField();
+    Commit();
 }
 
 void TfrmMain::SelectItemPage() {
     ui->pgcMain->setCurrentWidget(ui->tabItems);
     ui->pgcItem->setCurrentWidget(ui->tabItemsRequired);
-    QApplication::processEvents();
-    CommitField();
+    Commit();
 }
 
 void TfrmMain::SelectImagePage() {
     ui->pgcMain->setCurrentWidget(ui->tabImages);
     ui->pgcImage->setCurrentWidget(ui->tabImagesImage);
-    QApplication::processEvents();
-    CommitField();
+    Commit();
 }
 
 void TfrmMain::SetMoveEntries(bool visible, const QString& up, const QString& down) {
@@ -161,14 +163,12 @@ void TfrmMain::mnuFeedUploadClick() {
 void TfrmMain::mnuFeedPrintClick() {
     ui->pgcMain->setCurrentWidget(ui->tabFeeds);
     ui->pgcItem->setCurrentWidget(ui->tabItemsRequired);
-    QApplication::processEvents();
-    CommitField();
+    Commit();
     PrintFeed();
 }
 
 void TfrmMain::mnuFeedExitClick() {
-    QApplication::processEvents();
-    CommitField();
+    Commit();
     close();
 }
 
@@ -222,8 +222,7 @@ void TfrmMain::mnuEditCopyClick() { SendKeyToFocus(Qt::Key_Insert, Qt::ControlMo
 void TfrmMain::mnuEditPasteClick() { SendKeyToFocus(Qt::Key_Insert, Qt::ShiftModifier); }
 
 void TfrmMain::mnuEditSearchClick() {
-    QApplication::processEvents();
-    CommitField();
+    Commit();
     ShowSearch();
 }
 
@@ -232,20 +231,17 @@ void TfrmMain::mnuEditSearchClick() {
 void TfrmMain::mnuEditHtmlClick() { OpenHtmlEditor(); }
 
 void TfrmMain::mnuToolsExportClick() {
-    QApplication::processEvents();
-    CommitField();
+    Commit();
     ShowExport();
 }
 
 void TfrmMain::mnuViewSkinClick() {
-    QApplication::processEvents();
-    CommitField();
+    Commit();
     SelectSkin();
 }
 
 void TfrmMain::mnuViewPreferencesClick() {
-    QApplication::processEvents();
-    CommitField();
+    Commit();
     ShowPreferences();
 }
 
@@ -253,15 +249,13 @@ void TfrmMain::mnuViewSourceClick() { ViewSource(); }
 void TfrmMain::mnuViewFtpLogClick() { ShowFtpLog(); }
 
 void TfrmMain::mnuViewMoveUpClick() {
-    QApplication::processEvents();
-    CommitField();
+    Commit();
     if (ui->pgcMain->currentWidget() == ui->tabFeeds) MoveFeed(-1);
     else if (ui->pgcMain->currentWidget() == ui->tabItems) MoveItem(-1);
 }
 
 void TfrmMain::mnuViewMoveDownClick() {
-    QApplication::processEvents();
-    CommitField();
+    Commit();
     if (ui->pgcMain->currentWidget() == ui->tabFeeds) MoveFeed(1);
     else if (ui->pgcMain->currentWidget() == ui->tabItems) MoveItem(1);
 }

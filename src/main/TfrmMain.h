@@ -4,7 +4,6 @@
 // the behaviour and call down into the feed engine and the settings.
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QStringList>
 #include <cstdint>
 #include <memory>
@@ -139,6 +138,8 @@ private:
     bool FormKeyDown(QKeyEvent* event);
     bool ListKeyDown(QObject* list, QKeyEvent* event);
     void SendKeyToFocus(int key, Qt::KeyboardModifiers modifiers);
+    // Lets pending messages run, then CommitField: what every command does first.
+    void Commit();
     void SelectFeedPage();
     void SelectItemPage();
     void SelectImagePage();
